@@ -1,0 +1,11 @@
+# 32-bit Windows: built only, to prove that nothing assumes one pointer size.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(KRX_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER   ${KRX_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${KRX_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER  ${KRX_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${KRX_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
