@@ -1,0 +1,4 @@
+#include "ProgramSettings.h"
+
+bool ProgramSettings::serviceMode = false;
+char ProgramSettings::firmwareFilePath[261] = "";
