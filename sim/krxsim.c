@@ -1,0 +1,106 @@
+/* krxsim.sys: simulated feedback-interface driver. Presents \\.\KrxUsb<n> for every device
+   added through \\.\KrxSimControl: a byte stream both ways, the receive-count request, and the
+   device's reply to "v" CR. */
+#include "simdrv.h"
+
+#include "KrxUsbCodes.h"
+
+#define KRX_RECEIVE_LIMIT (1024u * 1024u)
+
+static NTSTATUS KrxSetReply(SIM_DEVICE* dev, const UCHAR* bytes, ULONG length)
+{
+    UCHAR* copy = NULL;
+    if (length > SIM_REPLY_MAX)
+        return STATUS_INVALID_PARAMETER;
+    if (length) {
+        copy = (UCHAR*)ExAllocatePoolWithTag(NonPagedPool, length, SIM_TAG);
+        if (!copy)
+            return STATUS_INSUFFICIENT_RESOURCES;
+        SimCopy(copy, bytes, length);
+    }
+    if (dev->reply)
+        ExFreePoolWithTag(dev->reply, SIM_TAG);
+    dev->reply = copy;
+    dev->replyLength = length;
+    return STATUS_SUCCESS;
+}
+
+static void KrxInitDevice(SIM_DEVICE* dev)
+{
+    static const char reply[] = SIM_DEFAULT_REPLY;
+    dev->queue.limit = KRX_RECEIVE_LIMIT;
+    KrxSetReply(dev, (const UCHAR*)reply, sizeof reply - 1);
+}
+
+static NTSTATUS KrxGetReceiveCount(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength, ULONG_PTR* information)
+{
+    ULONG count = dev->queue.count;
+    if (outLength < sizeof count)
+        return STATUS_BUFFER_TOO_SMALL;
+    SimCopy(buffer, &count, sizeof count);
+    *information = sizeof count;
+    return STATUS_SUCCESS;
+}
+
+static NTSTATUS KrxDeviceControl(SIM_DEVICE* dev, ULONG code, UCHAR* buffer, ULONG inLength, ULONG outLength,
+                                 ULONG_PTR* information)
+{
+    switch (code) {
+    case KRX_GET_RECEIVE_COUNT:
+        return KrxGetReceiveCount(dev, buffer, outLength, information);
+    default:
+        return STATUS_INVALID_DEVICE_REQUEST;
+    }
+}
+
+/* Delivers what is there, possibly less than asked; nothing there: wait or return 0 bytes. */
+static NTSTATUS KrxRead(SIM_DEVICE* dev, UCHAR* buffer, ULONG length, ULONG_PTR* information)
+{
+    if (length && dev->queue.count == 0 && dev->blocking)
+        return SIM_WAIT;
+    *information = SimQueueGet(&dev->queue, buffer, length);
+    return STATUS_SUCCESS;
+}
+
+/* Writes go to the device (the log keeps them); a "v" CR among them, even split over two
+   writes, makes the device answer with its version reply. */
+static NTSTATUS KrxWrite(SIM_DEVICE* dev, const UCHAR* buffer, ULONG length, ULONG_PTR* information)
+{
+    ULONG i;
+    for (i = 0; i < length; ++i) {
+        UCHAR previous = i ? buffer[i - 1] : dev->lastWritten;
+        if (previous == KRX_VERSION_REQUEST[0] && buffer[i] == KRX_LINE_END && dev->replyLength)
+            SimQueuePut(&dev->queue, dev->reply, dev->replyLength);
+    }
+    if (length)
+        dev->lastWritten = buffer[length - 1];
+    SimServeWaiting(dev);
+    *information = length;
+    return STATUS_SUCCESS;
+}
+
+static NTSTATUS KrxControl(SIM_DEVICE* dev, ULONG code, const SimCommand* c, const UCHAR* data)
+{
+    switch (code) {
+    case SIM_IOCTL_SET_REPLY:
+        return KrxSetReply(dev, data, c->length);
+    case SIM_IOCTL_FEED:
+        if (c->length > dev->queue.limit - dev->queue.count)
+            return STATUS_INSUFFICIENT_RESOURCES;
+        if (SimQueuePut(&dev->queue, data, c->length) != c->length)
+            return STATUS_INSUFFICIENT_RESOURCES;
+        SimServeWaiting(dev);
+        return STATUS_SUCCESS;
+    default:
+        return STATUS_INVALID_DEVICE_REQUEST;
+    }
+}
+
+static const SIM_OPS krxOps = {
+    L"KrxUsb", L"KrxSimControl", TRUE, KrxInitDevice, KrxDeviceControl, KrxRead, KrxWrite, KrxControl,
+};
+
+NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)
+{
+    return SimDriverEntry(driver, &krxOps);
+}

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Installs and starts, or stops, the simulated drivers in the Wine prefix of a build folder.
+# Usage: sim/sim-service.sh start|stop|restart BUILD_DIR
+#
+# start: copies vlxsim.sys and krxsim.sys from BUILD_DIR/sim into the prefix's
+#   C:\windows\system32\drivers, creates the kernel services vlxsim and krxsim (demand start),
+#   starts them and waits until \\.\VlxSimControl and \\.\KrxSimControl answer simctl.
+# stop: stops both services (their devices go with them).
+#
+# A demand-start service lives only as long as the prefix's wineserver. scripts/test keeps one
+# up for its run; otherwise start does `wineserver -p` itself, and `wineserver -k` (with the
+# same WINEPREFIX) ends everything.
+set -uo pipefail
+
+usage() {
+  echo "usage: $0 start|stop|restart BUILD_DIR" >&2
+  exit 2
+}
+[ $# -eq 2 ] || usage
+action=$1
+build=$(cd "$2" 2>/dev/null && pwd) || { echo "sim-service: no build folder $2" >&2; exit 2; }
+
+export WINEPREFIX=$build/wineprefix
+export WINEARCH=win64
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+services=(vlxsim krxsim)
+simctl=$build/sim/simctl.exe
+drivers=$WINEPREFIX/drive_c/windows/system32/drivers
+
+say() { printf 'sim-service: %s\n' "$*" >&2; }
+
+# RUNNING, STOPPED, ... or nothing when the service does not exist.
+service_state() {
+  wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '/STATE/ { print $4; exit }'
+}
+
+controls_answer() {
+  wine "$simctl" status >/dev/null 2>&1
+}
+
+start() {
+  local s f
+  for f in "$simctl" "$build/sim/vlxsim.sys" "$build/sim/krxsim.sys"; do
+    [ -f "$f" ] || { say "missing $f (build the project first)"; return 1; }
+  done
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    say "creating Wine prefix $WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || { say "wineboot failed"; return 1; }
+    wineserver -w
+  fi
+  # Keeps the services alive after this script; refused harmlessly when a server runs already.
+  wineserver -p </dev/null >/dev/null 2>&1
+  mkdir -p "$drivers" || return 1
+  for s in "${services[@]}"; do
+    if [ "$(service_state "$s")" = RUNNING ]; then
+      say "$s is running already"
+      continue
+    fi
+    # Copy beside and rename: a driver image that a winedevice still maps is never rewritten.
+    cp "$build/sim/$s.sys" "$drivers/$s.sys.new" && mv -f "$drivers/$s.sys.new" "$drivers/$s.sys" || return 1
+    if [ -z "$(service_state "$s")" ]; then
+      wine sc create "$s" type= kernel start= demand binPath= "C:\\windows\\system32\\drivers\\$s.sys" \
+        >/dev/null 2>&1 || { say "sc create $s failed"; return 1; }
+    fi
+    wine net start "$s" >/dev/null 2>&1 || [ "$(service_state "$s")" = RUNNING ] ||
+      { say "net start $s failed"; return 1; }
+  done
+  local i
+  for i in $(seq 100); do
+    controls_answer && return 0
+    sleep 0.2
+  done
+  say "the control devices do not answer"
+  return 1
+}
+
+stop() {
+  local s status=0
+  for s in "${services[@]}"; do
+    [ "$(service_state "$s")" = RUNNING ] || continue
+    wine net stop "$s" >/dev/null 2>&1 || { say "net stop $s failed"; status=1; }
+  done
+  return $status
+}
+
+case $action in
+  start) start ;;
+  stop) stop ;;
+  restart) stop && start ;;
+  *) usage ;;
+esac
