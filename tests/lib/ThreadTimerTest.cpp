@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <vector>
+
+#include "ThreadTimer.h"
+
+namespace {
+
+class Wecker : public ThreadTimer
+{
+public:
+    std::atomic<int> calls{0};
+    std::atomic<int> lateCalls{0};  // callbacks begun after killThreadTimer returned
+    std::atomic<bool> killed{false};
+    DWORD callbackThread = 0;
+    DWORD recordThread = 0;
+    int callbackPriority = THREAD_PRIORITY_ERROR_RETURN;
+    DWORD holdMilliseconds = 0;
+    HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::atomic<bool> finished{false};
+
+    ~Wecker() { CloseHandle(entered); }
+    THREADTIMER* start(unsigned int delay) { return startThreadTimer(delay); }
+    void kill(THREADTIMER* record)
+    {
+        killThreadTimer(record);
+        killed = true;
+    }
+
+protected:
+    void notifyThreadTimer(THREADTIMER* record) override
+    {
+        if (killed)
+            ++lateCalls;
+        callbackThread = GetCurrentThreadId();
+        recordThread = record->threadId;
+        callbackPriority = GetThreadPriority(GetCurrentThread());
+        ++calls;
+        SetEvent(entered);
+        Sleep(holdMilliseconds);
+        finished = true;
+    }
+};
+
+DWORD handleCount()
+{
+    DWORD n = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &n);
+    return n;
+}
+
+}
+
+TEST(ThreadTimerTest, CancelledBeforeItsDelayNeverCallsBack)
+{
+    Wecker w;
+    DWORD handles = handleCount();
+    DWORD begin = GetTickCount();
+    w.kill(w.start(400));
+    EXPECT_LT(GetTickCount() - begin, 300u) << "cancelling waited for the delay";
+    EXPECT_EQ(handles, handleCount()) << "the timer thread left handles open";
+    Sleep(600);
+    EXPECT_EQ(0, w.calls.load());
+}
+
+TEST(ThreadTimerTest, ZeroDelayCallsBackOnTheNewThreadAtCallersPriority)
+{
+    Wecker w;
+    HANDLE self = GetCurrentThread();
+    int priority = GetThreadPriority(self);
+    SetThreadPriority(self, THREAD_PRIORITY_BELOW_NORMAL);
+    w.start(0);
+    SetThreadPriority(self, priority);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(w.entered, 2000)) << "no callback";
+    EXPECT_EQ(1, w.calls.load());
+    EXPECT_NE(GetCurrentThreadId(), w.callbackThread);
+    EXPECT_EQ(w.recordThread, w.callbackThread);
+    EXPECT_EQ(THREAD_PRIORITY_BELOW_NORMAL, w.callbackPriority);
+}
+
+TEST(ThreadTimerTest, CancelWaitsForARunningCallback)
+{
+    Wecker w;
+    w.holdMilliseconds = 200;
+    THREADTIMER* record = w.start(0);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(w.entered, 2000));
+    w.kill(record);
+    EXPECT_TRUE(w.finished) << "killThreadTimer returned while the callback ran";
+    EXPECT_EQ(1, w.calls.load());
+}
+
+TEST(ThreadTimerTest, ThousandCancelsWhileFiringLeakNothing)
+{
+    int const rounds = 1000;
+    std::vector<Wecker> timers(rounds);
+    int forced = 0;
+    DWORD handles = handleCount();
+    for (int i = 0; i < rounds; ++i) {
+        Wecker& w = timers[i];
+        w.holdMilliseconds = i % 2;
+        THREADTIMER* record = w.start(i % 3 == 0 ? 0 : 1);
+        if (i % 4 == 0) {
+            // The callback surely runs while it is cancelled.
+            ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(w.entered, 2000)) << "round " << i;
+            ++forced;
+        } else {
+            for (volatile int spin = 0; spin < (i % 7) * 2000; ++spin) {}
+        }
+        w.kill(record);
+    }
+    Sleep(50);
+    EXPECT_EQ(handles, handleCount()) << "handles leaked";
+    int calls = 0, late = 0;
+    for (Wecker& w : timers) {
+        EXPECT_LE(w.calls.load(), 1);
+        calls += w.calls;
+        late += w.lateCalls;
+    }
+    EXPECT_GE(calls, forced);
+    EXPECT_EQ(0, late) << "a callback began after its cancellation returned";
+}

@@ -1,0 +1,60 @@
+#ifndef TESTFILES_H
+#define TESTFILES_H
+
+// Scratch files for tests: unique names in the temporary folder, read back with plain Win32
+// calls (independent of the classes under test).
+
+#include <windows.h>
+
+#include <string>
+
+inline std::string scratchPath(char const* stem)
+{
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + stem + "_" + std::to_string(GetCurrentProcessId()) + ".tmp";
+}
+
+inline bool fileExists(std::string const& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The whole file, opened so that any other holder may keep reading and writing it.
+inline std::string readWholeFile(std::string const& path)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return "<cannot open " + path + ">";
+    std::string content;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(h, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        content.append(buffer, n);
+    CloseHandle(h);
+    return content;
+}
+
+inline void writeWholeFile(std::string const& path, std::string const& content)
+{
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
+    CloseHandle(h);
+}
+
+// What the system itself says for an error code on this machine, or "".
+inline std::string systemErrorText(DWORD code)
+{
+    char* text = nullptr;
+    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                             MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
+                             nullptr);
+    std::string result = (n && text) ? std::string(text) : std::string();
+    if (text)
+        LocalFree(text);
+    return result;
+}
+
+#endif
