@@ -53,7 +53,8 @@ INT_PTR CALLBACK Dialog::dlgProcCallBack(HWND hwnd, UINT msg, WPARAM wParam, LPA
         dialog = block->dialog;
         dialog->setInstanz(block->instance);
         dialog->setHwnd(hwnd);
-        dialog->setWindowLong(GWLP_USERDATA, reinterpret_cast<LONG_PTR>(dialog));
+        Window* window = dialog;
+        dialog->setWindowLong(GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
         LONG_PTR previous = dialog->setWindowLong(
             GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::wndProcCallback));
         dialog->setDefaultProcedure(reinterpret_cast<WNDPROC>(previous));

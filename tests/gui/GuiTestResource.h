@@ -1,0 +1,10 @@
+#ifndef GUITESTRESOURCE_H
+#define GUITESTRESOURCE_H
+
+#define IDD_TEST_CHILD  201
+#define IDD_TEST_MODAL  202
+#define IDC_TEST_EDIT   2001
+#define IDC_TEST_BUTTON 2002
+#define IDC_TEST_TABS   2003
+
+#endif
