@@ -47,8 +47,6 @@ private:
     HANDLE handle_;
 };
 
-const unsigned long logPageSize = 256 * 1024;
-
 } // namespace
 
 const char* SimClient::requestName(unsigned long code)
@@ -109,10 +107,10 @@ void SimClient::request(bool krx, unsigned long code, SimCommand command, std::s
         *returned = got;
 }
 
-std::vector<SimRequest> SimClient::log(bool krx, unsigned n)
+std::vector<SimRequest> SimClient::log(bool krx, unsigned n, unsigned long pageSize)
 {
     std::vector<SimRequest> result;
-    std::vector<unsigned char> page(logPageSize);
+    std::vector<unsigned char> page(pageSize < sizeof(SimLogPage) ? sizeof(SimLogPage) : pageSize);
     unsigned first = 0;
     for (;;) {
         SimCommand c = command(n);

@@ -56,7 +56,8 @@ public:
     static void request(bool krx, unsigned long code, SimCommand command,
                         std::string const& data = std::string(), void* out = nullptr,
                         unsigned long outSize = 0, unsigned long* returned = nullptr);
-    static std::vector<SimRequest> log(bool krx, unsigned n);
+    // The whole log, read in pages of pageSize bytes (grown when one entry needs more).
+    static std::vector<SimRequest> log(bool krx, unsigned n, unsigned long pageSize = 256 * 1024);
     static SimState state(bool krx, unsigned n);
     static std::vector<unsigned> devices(bool krx);
     static SimCommand command(unsigned n);

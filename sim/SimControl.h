@@ -9,6 +9,14 @@
    present fails with STATUS_NO_SUCH_DEVICE (Win32 error 433); a malformed input fails with
    STATUS_INVALID_PARAMETER (87).
 
+   Opening a simulated device is exclusive: while one handle is open, the driver refuses every
+   further open with STATUS_SHARING_VIOLATION (Win32 error 32). Under Wine a driver cannot make
+   CreateFile itself fail (the server hands out the handle before the driver sees the open and
+   ignores its answer), so there the refused handle is returned, and every request on it fails
+   with the refusal's status (32, or the status injected for SIM_REQ_CREATE). The driver sees
+   opens and closes in the order the program made them, so closing one handle and opening the
+   next at once is never refused.
+
    Plain C: included by both drivers, the user-mode client, simctl and the tests. */
 #ifndef SIMCONTROL_H
 #define SIMCONTROL_H
@@ -75,7 +83,7 @@
 
 /* Codes of the requests that are not control requests, in logs and failure rules. They cannot
    clash with control codes, which all have device type 0x22 in their high word. */
-#define SIM_REQ_CREATE 0x10000000u /* open of the device; not logged, may be failed */
+#define SIM_REQ_CREATE 0x10000000u /* open of the device; not logged, may be failed (below) */
 #define SIM_REQ_READ   0x10000003u /* krx read; logged with the requested length, 4 bytes LE */
 #define SIM_REQ_WRITE  0x10000004u /* krx write; logged with the written bytes */
 

@@ -350,6 +350,7 @@ static NTSTATUS SimAddDevice(ULONG n)
     dev->number = n;
     dev->self = object;
     InitializeListHead(&dev->waiting);
+    InitializeListHead(&dev->refused);
     g.ops->initDevice(dev);
 
     at = SimAppendText(dev->linkBuffer, 0, L"\\DosDevices\\");
@@ -399,7 +400,7 @@ static void SimReap(void)
     while (object) {
         PDEVICE_OBJECT next = object->NextDevice;
         SIM_DEVICE* dev = (SIM_DEVICE*)object->DeviceExtension;
-        if (dev->kind == SimKindDevice && dev->removed && !dev->openFile)
+        if (dev->kind == SimKindDevice && dev->removed && !dev->openFile && IsListEmpty(&dev->refused))
             IoDeleteDevice(object);
         object = next;
     }
@@ -538,12 +539,27 @@ static PFILE_OBJECT SimIrpFile(PIRP irp)
     return stack->FileObject ? stack->FileObject : irp->Tail.Overlay.OriginalFileObject;
 }
 
+static SIM_REFUSED* SimFindRefused(SIM_DEVICE* dev, PFILE_OBJECT file)
+{
+    PLIST_ENTRY e;
+    for (e = dev->refused.Flink; e != &dev->refused; e = e->Flink) {
+        SIM_REFUSED* r = CONTAINING_RECORD(e, SIM_REFUSED, entry);
+        if (r->file == file)
+            return r;
+    }
+    return NULL;
+}
+
+/* Exclusive open: a second handle while one is open is refused with a sharing violation. */
 static NTSTATUS SimCreate(SIM_DEVICE* dev, PIRP irp)
 {
+    PFILE_OBJECT file = SimIrpFile(irp);
+    SIM_REFUSED* refusal;
     NTSTATUS status;
     KIRQL irql;
     if (dev->kind == SimKindControl)
         return STATUS_SUCCESS;
+    refusal = (SIM_REFUSED*)ExAllocatePoolWithTag(NonPagedPool, sizeof *refusal, SIM_TAG);
     SimLock(&irql);
     if (dev->removed)
         status = STATUS_NO_SUCH_DEVICE;
@@ -551,15 +567,24 @@ static NTSTATUS SimCreate(SIM_DEVICE* dev, PIRP irp)
         status = STATUS_SHARING_VIOLATION;
     else
         status = SimInjected(dev, SIM_REQ_CREATE);
-    if (NT_SUCCESS(status))
-        dev->openFile = SimIrpFile(irp);
+    if (NT_SUCCESS(status)) {
+        dev->openFile = file;
+    } else if (refusal) {
+        refusal->file = file;
+        refusal->status = status;
+        InsertTailList(&dev->refused, &refusal->entry);
+        refusal = NULL;
+    }
     SimUnlock(irql);
+    if (refusal)
+        ExFreePoolWithTag(refusal, SIM_TAG);
     return status;
 }
 
 static NTSTATUS SimClose(SIM_DEVICE* dev, PIRP irp)
 {
     PFILE_OBJECT file = SimIrpFile(irp);
+    SIM_REFUSED* refusal;
     KIRQL irql;
     if (dev->kind == SimKindControl)
         return STATUS_SUCCESS;
@@ -567,8 +592,13 @@ static NTSTATUS SimClose(SIM_DEVICE* dev, PIRP irp)
     SimFinishParked(dev, file, STATUS_CANCELLED);
     if (dev->openFile == file)
         dev->openFile = NULL;
+    refusal = SimFindRefused(dev, file);
+    if (refusal)
+        RemoveEntryList(&refusal->entry);
     SimUnlock(irql);
     SimFlush();
+    if (refusal)
+        ExFreePoolWithTag(refusal, SIM_TAG);
     return STATUS_SUCCESS;
 }
 
@@ -580,10 +610,14 @@ static NTSTATUS SimDeviceRequest(SIM_DEVICE* dev, PIRP irp)
     NTSTATUS status;
     ULONG_PTR information = 0;
     ULONG code = 0;
+    SIM_REFUSED* refusal;
     KIRQL irql;
 
     SimLock(&irql);
-    if (dev->removed) {
+    refusal = SimFindRefused(dev, SimIrpFile(irp));
+    if (refusal) {
+        status = refusal->status;
+    } else if (dev->removed) {
         status = STATUS_DEVICE_NOT_CONNECTED;
     } else {
         switch (stack->MajorFunction) {
@@ -621,7 +655,7 @@ static NTSTATUS SimDeviceRequest(SIM_DEVICE* dev, PIRP irp)
     if (status == SIM_WAIT) {
         SimPark(&dev->waiting, irp, dev, 0);
         status = STATUS_PENDING;
-    } else if (dev->pendingOn && !dev->removed) {
+    } else if (dev->pendingOn && !dev->removed && !refusal) {
         irp->IoStatus.Status = status;
         irp->IoStatus.Information = NT_SUCCESS(status) ? information : 0;
         if (SimPark(&g.delayed, irp, dev, SimNowMs() + dev->pendingMs))
@@ -836,8 +870,12 @@ static VOID NTAPI SimUnload(PDRIVER_OBJECT driver)
     g.controlLinked = FALSE;
     /* Whatever is left (the control device, unplugged devices with a handle open) goes now:
        the driver is leaving. */
-    while ((object = driver->DeviceObject) != NULL)
+    while ((object = driver->DeviceObject) != NULL) {
+        SIM_DEVICE* dev = (SIM_DEVICE*)object->DeviceExtension;
+        while (!IsListEmpty(&dev->refused))
+            ExFreePoolWithTag(CONTAINING_RECORD(RemoveHeadList(&dev->refused), SIM_REFUSED, entry), SIM_TAG);
         IoDeleteDevice(object);
+    }
     g.control = NULL;
 }
 
@@ -871,6 +909,7 @@ NTSTATUS SimDriverEntry(PDRIVER_OBJECT driver, const SIM_OPS* ops)
     dev->kind = SimKindControl;
     dev->self = g.control;
     InitializeListHead(&dev->waiting);
+    InitializeListHead(&dev->refused);
 
     SimAppendText(g.controlLinkBuffer, SimAppendText(g.controlLinkBuffer, 0, L"\\DosDevices\\"), ops->controlName);
     RtlInitUnicodeString(&g.controlLink, g.controlLinkBuffer);

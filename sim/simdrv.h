@@ -20,6 +20,15 @@ typedef struct SIM_RULE {
     BOOLEAN used;
 } SIM_RULE;
 
+/* Wine's server opens a device file before the driver sees IRP_MJ_CREATE and ignores the
+   status the driver gives it: CreateFile succeeds whatever the driver says. A refused open is
+   therefore remembered, and every request on that handle fails with the refusal's status. */
+typedef struct SIM_REFUSED {
+    LIST_ENTRY entry;
+    PFILE_OBJECT file;
+    NTSTATUS status;
+} SIM_REFUSED;
+
 /* A byte ring that grows on demand up to its limit. */
 typedef struct SIM_QUEUE {
     UCHAR* data;
@@ -39,6 +48,7 @@ typedef struct SIM_DEVICE {
     BOOLEAN removed;       /* unplugged: kept only until its open handle is closed */
     BOOLEAN linked;        /* symbolic link created */
     PFILE_OBJECT openFile; /* the one handle open on it, or NULL */
+    LIST_ENTRY refused;    /* SIM_REFUSED: handles whose open the device refused */
     UNICODE_STRING linkName;
     WCHAR linkBuffer[SIM_NAME_CHARS];
 
