@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "KrxApp.h"
+#include "SimClient.h"
+#include "resource.h"
+
+namespace {
+
+typedef std::vector<std::string> Texts;
+
+Texts const threeTabs = {"Info", "Update", "KRX-40 Terminal"};
+Texts const fourTabs = {"Info", "Gerätenummer", "Update", "KRX-40 Terminal"};
+Texts const fiveTabs = {"Info", "Gerätenummer", "Update", "KRX-40 Terminal", "VLX-Test"};
+
+std::string driverText(unsigned n)
+{
+    return "Velmora Simulator " + std::to_string(n);
+}
+
+// Both devices of one number, the command station with a driver text that names the number.
+void addDevice(unsigned n)
+{
+    SimClient::vlxAdd(n);
+    SimClient::vlxSetDriverText(n, driverText(n));
+    SimClient::krxAdd(n);
+}
+
+void removeDevice(unsigned n)
+{
+    SimClient::vlxRemove(n);
+    SimClient::krxRemove(n);
+}
+
+std::string join(Texts const& texts)
+{
+    std::string all;
+    for (std::string const& t : texts)
+        all += "[" + t + "]";
+    return all;
+}
+
+class MainDialogE2ETest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        try {
+            SimClient::resetAll();
+        } catch (std::exception& e) {
+            FAIL() << "the simulated drivers do not answer: " << e.what();
+        }
+    }
+
+    void TearDown() override
+    {
+        if (app.isRunning()) {
+            for (HWND box : app.dialogs())
+                ADD_FAILURE() << "dialog left open: \"" << KrxApp::text(box) << "\": "
+                              << KrxApp::messageBoxText(box);
+            EXPECT_EQ(0, app.close()) << "exit code";
+        }
+        try {
+            SimClient::resetAll();
+        } catch (std::exception&) {
+        }
+    }
+
+    // Starts the program and waits until the main dialog is there with its version text.
+    void startProgram(std::string const& arguments = std::string())
+    {
+        ASSERT_TRUE(app.start(arguments));
+        ASSERT_NE(nullptr, app.mainWindow()) << "no main window";
+        HWND version = app.mainControl(IDC_VERSION);
+        ASSERT_TRUE(waitUntil([&] { return KrxApp::text(version) == "Version: 1.08"; }, 10000))
+            << KrxApp::text(version);
+    }
+
+    HWND control(int id) { return app.mainControl(id); }
+
+    // The visible page is the Info page of that device (its driver text names the number).
+    void expectInfoPageOf(unsigned n)
+    {
+        EXPECT_EQ(0, app.selectedTab());
+        HWND page = app.waitPage(IDC_VLX_DRIVER_TEXT);
+        ASSERT_NE(nullptr, page) << "no Info page";
+        HWND text = GetDlgItem(page, IDC_VLX_DRIVER_TEXT);
+        EXPECT_TRUE(waitUntil([&] { return KrxApp::text(text) == driverText(n); }, 5000))
+            << KrxApp::text(text);
+    }
+
+    void expectNoErrorBox()
+    {
+        for (HWND box : app.dialogs())
+            ADD_FAILURE() << "unexpected dialog \"" << KrxApp::text(box) << "\": "
+                          << KrxApp::messageBoxText(box);
+    }
+
+    // Every page window that exists below the tab control, visible or not.
+    std::vector<HWND> pageWindows()
+    {
+        std::vector<HWND> pages;
+        HWND tabs = control(IDC_TABS);
+        for (HWND p = FindWindowExA(tabs, nullptr, "#32770", nullptr); p != nullptr;
+             p = FindWindowExA(tabs, p, "#32770", nullptr))
+            pages.push_back(p);
+        return pages;
+    }
+
+    KrxApp app;
+};
+
+}
+
+TEST_F(MainDialogE2ETest, NoDeviceHidesTheTabsAndSaysSo)
+{
+    startProgram();
+    HWND main = app.mainWindow();
+    EXPECT_EQ("Velmora KRX-40", KrxApp::text(main));
+    HWND list = control(IDC_DEVICE_LIST);
+    EXPECT_TRUE(KrxApp::comboTexts(list).empty());
+    EXPECT_EQ(CB_ERR, KrxApp::comboSelection(list));
+    EXPECT_FALSE(IsWindowVisible(control(IDC_TABS)));
+    EXPECT_EQ("Kein Gerät angeschlossen.", KrxApp::text(control(IDC_STATUS)));
+    EXPECT_EQ(nullptr, app.page());
+    EXPECT_TRUE(pageWindows().empty());
+    // The tabs exist even so; only their control is hidden.
+    EXPECT_EQ(threeTabs, app.tabTexts());
+
+    // The main window's client area is exactly the dialog.
+    RECT client, dialog;
+    ASSERT_TRUE(GetClientRect(main, &client));
+    ASSERT_TRUE(GetWindowRect(app.mainDialog(), &dialog));
+    EXPECT_EQ(dialog.right - dialog.left, client.right);
+    EXPECT_EQ(dialog.bottom - dialog.top, client.bottom);
+    LONG style = GetWindowLongA(main, GWL_STYLE);
+    EXPECT_EQ(0, style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_NE(0, style & WS_SYSMENU);
+    app.screenshot(main, "main-no-device");
+}
+
+TEST_F(MainDialogE2ETest, DevicesOneAndThreeGiveFourTabsAndTheInfoPageOfOne)
+{
+    addDevice(1);
+    addDevice(3);
+    startProgram();
+    HWND list = control(IDC_DEVICE_LIST);
+    EXPECT_EQ(Texts({"1", "3"}), KrxApp::comboTexts(list));
+    EXPECT_EQ(0, KrxApp::comboSelection(list));
+    EXPECT_EQ(fourTabs, app.tabTexts()) << join(app.tabTexts());
+    EXPECT_TRUE(IsWindowVisible(control(IDC_TABS)));
+    EXPECT_EQ("", KrxApp::text(control(IDC_STATUS)));
+    expectInfoPageOf(1);
+    expectNoErrorBox();
+    app.screenshot(app.mainWindow(), "main-devices-1-3");
+}
+
+TEST_F(MainDialogE2ETest, DeviceOneOnlyGivesThreeTabs)
+{
+    addDevice(1);
+    startProgram();
+    EXPECT_EQ(Texts({"1"}), KrxApp::comboTexts(control(IDC_DEVICE_LIST)));
+    EXPECT_EQ(threeTabs, app.tabTexts()) << join(app.tabTexts());
+    expectInfoPageOf(1);
+}
+
+TEST_F(MainDialogE2ETest, ServiceModeGivesAllFiveTabsInOrder)
+{
+    addDevice(1);
+    startProgram("-s");
+    EXPECT_EQ(fiveTabs, app.tabTexts()) << join(app.tabTexts());
+    expectInfoPageOf(1);
+    app.screenshot(app.mainWindow(), "main-service-mode");
+}
+
+TEST_F(MainDialogE2ETest, ServiceModeWithoutDeviceStillBuildsFiveTabs)
+{
+    startProgram("-s");
+    EXPECT_EQ(fiveTabs, app.tabTexts());
+    EXPECT_FALSE(IsWindowVisible(control(IDC_TABS)));
+    EXPECT_EQ("Kein Gerät angeschlossen.", KrxApp::text(control(IDC_STATUS)));
+}
+
+TEST_F(MainDialogE2ETest, DeviceFoundLaterAddsNoTab)
+{
+    addDevice(1);
+    startProgram();
+    ASSERT_EQ(threeTabs, app.tabTexts());
+    addDevice(7);
+    addDevice(3);
+    ASSERT_TRUE(KrxApp::press(control(IDC_REFRESH)));
+    HWND list = control(IDC_DEVICE_LIST);
+    EXPECT_TRUE(waitUntil([&] { return KrxApp::comboTexts(list).size() == 3; }, 10000));
+    EXPECT_EQ(Texts({"1", "3", "7"}), KrxApp::comboTexts(list));
+    EXPECT_EQ(threeTabs, app.tabTexts()) << join(app.tabTexts());
+    expectInfoPageOf(1);
+}
+
+TEST_F(MainDialogE2ETest, PickingANumberOrRefreshingReturnsToInfo)
+{
+    addDevice(1);
+    addDevice(3);
+    startProgram();
+    expectInfoPageOf(1);
+    HWND list = control(IDC_DEVICE_LIST);
+
+    ASSERT_TRUE(app.selectTab("KRX-40 Terminal"));
+    EXPECT_EQ(3, app.selectedTab());
+    ASSERT_TRUE(KrxApp::pickCombo(list, 1));
+    EXPECT_TRUE(waitUntil([&] { return app.selectedTab() == 0; }, 5000));
+    expectInfoPageOf(3);
+
+    ASSERT_TRUE(app.selectTab("Update"));
+    EXPECT_EQ(2, app.selectedTab());
+    HWND before = app.page();
+    ASSERT_TRUE(KrxApp::press(control(IDC_REFRESH)));
+    EXPECT_TRUE(waitUntil([&] { return app.selectedTab() == 0; }, 10000));
+    // The search selects the first number again.
+    EXPECT_EQ(0, KrxApp::comboSelection(list));
+    expectInfoPageOf(1);
+    if (before != nullptr)
+        EXPECT_FALSE(IsWindow(before));
+    expectNoErrorBox();
+}
+
+TEST_F(MainDialogE2ETest, AllDevicesRemovedHidesTheTabsAndKeepsTheLastPage)
+{
+    addDevice(1);
+    startProgram();
+    expectInfoPageOf(1);
+    HWND infoPage = app.page();
+    removeDevice(1);
+    ASSERT_TRUE(KrxApp::press(control(IDC_REFRESH)));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindowVisible(control(IDC_TABS)); }, 10000));
+    EXPECT_EQ("Kein Gerät angeschlossen.", KrxApp::text(control(IDC_STATUS)));
+    EXPECT_TRUE(KrxApp::comboTexts(control(IDC_DEVICE_LIST)).empty());
+    // The page object lives on, hidden with the tab control.
+    EXPECT_TRUE(IsWindow(infoPage));
+    EXPECT_EQ(nullptr, app.page());
+    app.screenshot(app.mainWindow(), "main-all-removed");
+
+    addDevice(2);
+    ASSERT_TRUE(KrxApp::press(control(IDC_REFRESH)));
+    EXPECT_TRUE(waitUntil([&] { return IsWindowVisible(control(IDC_TABS)) != 0; }, 10000));
+    EXPECT_EQ("", KrxApp::text(control(IDC_STATUS)));
+    expectInfoPageOf(2);
+    EXPECT_FALSE(IsWindow(infoPage));
+    EXPECT_EQ(1u, pageWindows().size());
+    // Device 2 came only after start: still no "Gerätenummer" tab.
+    EXPECT_EQ(threeTabs, app.tabTexts());
+}
+
+TEST_F(MainDialogE2ETest, SwitchingTabsDestroysTheOldPageBeforeTheNextOpensTheDevice)
+{
+    addDevice(1);
+    addDevice(3);
+    startProgram("-s");
+    expectInfoPageOf(1);
+    ASSERT_EQ(fiveTabs, app.tabTexts());
+    for (int round = 0; round < 2; ++round) {
+        for (int tab : {2, 0, 4, 1, 3}) {
+            HWND old = app.page();
+            ASSERT_TRUE(app.selectTab(tab)) << "tab " << tab;
+            // A page still holding its channel would make the next page's exclusive open
+            // fail with a sharing violation, which the page reports in a message box.
+            waitUntil([&] { return !app.dialogs().empty(); }, 300);
+            expectNoErrorBox();
+            if (!app.dialogs().empty())
+                return;
+            if (old != nullptr)
+                EXPECT_FALSE(IsWindow(old)) << "tab " << tab;
+            EXPECT_LE(pageWindows().size(), 1u) << "tab " << tab;
+        }
+    }
+    // Pages that close their channel when they are left leave the device free.
+    EXPECT_TRUE(waitUntil([&] { return SimClient::vlxState(1).open == 0; }, 5000));
+    SimClient::vlxClearLog(1);
+    ASSERT_TRUE(app.selectTab(0));
+    expectInfoPageOf(1);
+    EXPECT_FALSE(SimClient::vlxLog(1).empty()) << "the new Info page did not read the device";
+}
