@@ -34,8 +34,9 @@ protected:
     // Throws Win32Exception when the event or the thread cannot be created.
     virtual THREADTIMER* startThreadTimer(unsigned int delay);
     // Cancels the timer and returns when its thread has left the callback (if it ran). A record
-    // whose thread has already ended is recognised and left alone; from inside the callback
-    // it only marks the timer cancelled.
+    // whose thread has just ended is recognised and left alone, so cancelling may race with the
+    // expiry; once the callback is known to have run, the record must not be used again (a new
+    // timer may get its memory). From inside the callback it only marks the timer cancelled.
     virtual void killThreadTimer(THREADTIMER* record);
     // Runs on the timer's own thread, without any lock of the library.
     virtual void notifyThreadTimer(THREADTIMER* record) = 0;
