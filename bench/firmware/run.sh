@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Intel HEX parse throughput of the firmware reader under Wine, beside srec_cat (native)
+# turning the same texts into binary. Builds what is missing first.
+# Usage: bench/firmware/run.sh [seconds-per-case]   (KRX_BUILD picks the 64-bit build folder)
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+
+seconds=${1:-2}
+krx_ensure_packages || { echo "could not install the packages" >&2; exit 1; }
+cmake -S "$KRX_ROOT" -B "$KRX_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE="$KRX_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null &&
+  cmake --build "$KRX_BUILD" --target firmware_bench >/dev/null || { echo "build failed" >&2; exit 1; }
+trap krx_stop EXIT
+krx_prefix_init || exit 1
+krx_wineserver_start
+
+work=$KRX_BUILD/bench-firmware
+mkdir -p "$work"
+echo "== IntelHexData::parse under Wine ($(wine --version 2>/dev/null))"
+wine "$KRX_BUILD/tests/firmware/firmware_bench.exe" "$(winepath -w "$work")" "$seconds" || exit 1
+
+# Median wall time of srec_cat for one file, in seconds; startup is measured on an empty text.
+srec_time() {
+  local file=$1 runs=$2 i start end times=()
+  for i in $(seq "$runs"); do
+    start=$(date +%s%N)
+    srec_cat "$file" -intel -o "$work/out.bin" -binary 2>/dev/null
+    end=$(date +%s%N)
+    times+=($((end - start)))
+  done
+  printf '%s\n' "${times[@]}" | sort -n | awk '{a[NR]=$1} END {printf "%.6f", a[int((NR+1)/2)]/1e9}'
+}
+
+printf ':00000001FF' > "$work/empty.hex"
+echo "== srec_cat $(srec_cat -version | head -n 1 | awk '{print $3}') (native), median of 21 runs, -intel to -binary"
+startup=$(srec_time "$work/empty.hex" 21)
+printf '%-28s %s s (process start and exit)\n' "end record only" "$startup"
+for name in builtin full; do
+  file=$work/$name.hex
+  t=$(srec_time "$file" 21)
+  size=$(stat -c %s "$file")
+  awk -v n="$name.hex" -v s="$size" -v t="$t" -v st="$startup" 'BEGIN {
+    net = t - st; if (net <= 0) net = 1e-9
+    printf "%-28s %8d bytes %9.1f us/run %8.1f MB/s  (%8.1f MB/s without start-up)\n", n, s, t * 1e6, s / t / 1e6, s / net / 1e6 }'
+done

@@ -1,0 +1,118 @@
+#include "IntelHexData.h"
+
+#include <cstring>
+#include <memory>
+
+#include "Exception.h"
+#include "Win32File.h"
+
+namespace
+{
+unsigned short const EMPTY_CELL = 0xFFFF;
+unsigned char const RECORD_DATA = 0x00;
+unsigned char const RECORD_END = 0x01;
+}
+
+IntelHexData::IntelHexData(String const& fileName) : size(0), data(nullptr)
+{
+    Win32File file(fileName, 3, 0, false);
+    size = file.getSize();
+    data = new char[size];
+    file.read(data, size);
+}
+
+IntelHexData::IntelHexData(HINSTANCE module, int resourceId) : size(0), data(nullptr)
+{
+    // The type is stored as "INTELHEX"; FindResource compares type names without case.
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "Intelhex");
+    if (resource == nullptr)
+        return;
+    DWORD length = SizeofResource(module, resource);
+    HGLOBAL loaded = LoadResource(module, resource);
+    void const* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
+    if (bytes == nullptr || length == 0)
+        return;
+    data = new char[length];
+    memcpy(data, bytes, length);
+    size = length;
+}
+
+IntelHexData::IntelHexData(char const* text, unsigned int length) : size(length), data(new char[length])
+{
+    memcpy(data, text, length);
+}
+
+IntelHexData::~IntelHexData()
+{
+    delete[] data;
+}
+
+unsigned char IntelHexData::nextChar()
+{
+    if (position >= size)
+        throw Exception("Unerwartetes Datenende.");
+    return static_cast<unsigned char>(data[position++]);
+}
+
+unsigned char IntelHexData::readHexDigit()
+{
+    unsigned char c = nextChar();
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    throw Exception("Ungültiges Zeichen gefunden.");
+}
+
+unsigned char IntelHexData::readByte()
+{
+    unsigned char high = readHexDigit();
+    unsigned char value = static_cast<unsigned char>(high << 4 | readHexDigit());
+    checksum += value;
+    return value;
+}
+
+unsigned short IntelHexData::readWord()
+{
+    unsigned short high = readByte();
+    return static_cast<unsigned short>(high << 8 | readByte());
+}
+
+unsigned short* IntelHexData::parse(unsigned short cellCount)
+{
+    // Released by the unique_ptr if a record fails; handed over only when the text is complete.
+    std::unique_ptr<unsigned short[]> image(new unsigned short[cellCount]);
+    for (unsigned int i = 0; i < cellCount; i++)
+        image[i] = EMPTY_CELL;
+    position = 0;
+
+    bool end = false;
+    while (!end)
+    {
+        while (nextChar() != ':')
+            ;
+        checksum = 0;
+        unsigned char count = readByte();
+        unsigned int address = readWord();
+        unsigned char type = readByte();
+        if (type != RECORD_DATA && type != RECORD_END)
+            throw Exception("Ungültiger Recordtyp.");
+        for (unsigned int i = 0; i < count; i++)
+        {
+            unsigned char value = readByte();
+            // No 16-bit wrap: a record running past 0xFFFF is outside every image.
+            unsigned int cell = address + i;
+            if (cell >= cellCount)
+                throw Exception("Daten in ungültigen Adressraum.");
+            image[cell] = value;
+        }
+        if (type == RECORD_END)
+            end = true;
+        unsigned char expected = static_cast<unsigned char>(0x100 - (checksum & 0xFF));
+        if (readByte() != expected)
+            throw Exception("Ungültige Prüfsumme.");
+    }
+    return image.release();
+}
