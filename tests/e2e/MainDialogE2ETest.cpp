@@ -224,8 +224,9 @@ TEST_F(MainDialogE2ETest, PickingANumberOrRefreshingReturnsToInfo)
     // The search selects the first number again.
     EXPECT_EQ(0, KrxApp::comboSelection(list));
     expectInfoPageOf(1);
-    if (before != nullptr)
+    if (before != nullptr) {
         EXPECT_FALSE(IsWindow(before));
+    }
     expectNoErrorBox();
 }
 
@@ -273,8 +274,9 @@ TEST_F(MainDialogE2ETest, SwitchingTabsDestroysTheOldPageBeforeTheNextOpensTheDe
             expectNoErrorBox();
             if (!app.dialogs().empty())
                 return;
-            if (old != nullptr)
+            if (old != nullptr) {
                 EXPECT_FALSE(IsWindow(old)) << "tab " << tab;
+            }
             EXPECT_LE(pageWindows().size(), 1u) << "tab " << tab;
         }
     }
