@@ -1,0 +1,137 @@
+#include "UpdateProgressDialog.h"
+
+#include <commctrl.h>
+
+#include <memory>
+
+#include "Exception.h"
+#include "FirmwareWriter.h"
+#include "IntelHexData.h"
+#include "VlxUsbDriver.h"
+#include "resource.h"
+
+namespace
+{
+// Device addresses 0x0000 to 0x7FFF; 0x7FFD to 0x7FFF are held but never sent.
+const unsigned short FIRMWARE_CELLS = 0x8000;
+const unsigned short EMERGENCY_TOP = 0x7FFC;
+const unsigned short EMERGENCY_BOTTOM = 0x7000;
+const unsigned short NORMAL_TOP = 0x6FFF;
+const unsigned short NORMAL_BOTTOM = 0x0000;
+const DWORD RESET_DELAY_MS = 2000;
+const DWORD WORKER_END_WAIT_MS = 2000;
+}
+
+UpdateProgressDialog::UpdateProgressDialog(Window* parent, unsigned char deviceNumber,
+                                           IntelHexData* source, bool testMode)
+    : deviceNumber(deviceNumber), workerThread(NULL), source(source), testMode(testMode)
+{
+    create(getMainInstance(), parent, IDD_UPDATE_PROGRESS, true);
+}
+
+UpdateProgressDialog::~UpdateProgressDialog()
+{
+    if (workerThread == NULL)
+        return;
+    // Enabling OK is the worker's last call, so it is ending or has ended; serve the calls
+    // it may still hand to this thread while waiting.
+    DWORD deadline = GetTickCount() + WORKER_END_WAIT_MS;
+    for (;;) {
+        DWORD now = GetTickCount();
+        DWORD left = (LONG)(deadline - now) > 0 ? deadline - now : 0;
+        DWORD r = MsgWaitForMultipleObjects(1, &workerThread, FALSE, left, QS_SENDMESSAGE);
+        if (r != WAIT_OBJECT_0 + 1)
+            break;
+        MSG msg;
+        PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+    CloseHandle(workerThread);
+}
+
+INT_PTR UpdateProgressDialog::notifyDlgInit(WPARAM, LPARAM)
+{
+    sendDlgItemMessage(IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 4));
+    workerThread = CreateThread(NULL, 0, workerProc, this, 0, NULL);
+    if (workerThread == NULL) {
+        // Without a worker nothing would ever enable OK: say why and let the user leave.
+        setStatusText("Firmwareupdate nicht erfolgreich.");
+        messageBox("Der Update-Thread konnte nicht gestartet werden.", "Fehler beim Firmwareupdate",
+                   MB_ICONERROR);
+        enableDlgItem(IDOK, TRUE);
+    }
+    return 1;
+}
+
+INT_PTR UpdateProgressDialog::notifyDlgCommand(WPARAM wParam, LPARAM)
+{
+    // Only the enabled OK button ends the dialog: Enter or a synthetic IDOK while the worker
+    // still runs must not pull the window from under it.
+    if (LOWORD(wParam) == IDOK && IsWindowEnabled(getDlgItem(IDOK)))
+        endDialog(0);
+    return 1;
+}
+
+void UpdateProgressDialog::setStatusText(char const* text)
+{
+    setDlgItemText(IDC_PROGRESS_STATUS, text);
+}
+
+void UpdateProgressDialog::setProgress(unsigned int position)
+{
+    sendDlgItemMessage(IDC_PROGRESS_BAR, PBM_SETPOS, position, 0);
+}
+
+DWORD WINAPI UpdateProgressDialog::workerProc(LPVOID parameter)
+{
+    static_cast<UpdateProgressDialog*>(parameter)->runUpdate();
+    return 0;
+}
+
+void UpdateProgressDialog::runUpdate()
+{
+    std::unique_ptr<VlxUsbDriver> channel;
+    std::unique_ptr<FirmwareWriter> writer;
+    unsigned short* image = nullptr;
+    setStatusText("Initialisiere das Update.");
+    try {
+        channel.reset(new VlxUsbDriver(deviceNumber));
+        writer.reset(new FirmwareWriter(channel.get()));
+        writer->setWriteMode(false, false);
+        image = source->parse(FIRMWARE_CELLS);
+        setProgress(1);
+        if (!channel->isEmergencyMode()) {
+            setStatusText("Schreibe neue Firmware für den Notbetrieb.");
+            writer->setWriteMode(true, false);
+            writer->writeRange(image, EMERGENCY_TOP, EMERGENCY_BOTTOM);
+            writer->finishEmergencyPart();
+            setProgress(2);
+        }
+        if (testMode)
+            throw Exception("Testabbruch!");
+        setStatusText("Schreibe neue Firmware für den Normalbetrieb.");
+        writer->setWriteMode(true, true);
+        writer->writeRange(image, NORMAL_TOP, NORMAL_BOTTOM);
+        setProgress(3);
+        setStatusText("Reset der Firmware.");
+        writer->resetFirmware();
+        Sleep(RESET_DELAY_MS);
+        setProgress(4);
+        setStatusText("Firmwareupdate erfolgreich abgeschlossen.");
+        writer.reset();
+        channel.reset();
+    } catch (Exception& e) {
+        writer.reset();
+        channel.reset();
+        setStatusText("Firmwareupdate nicht erfolgreich.");
+        String text = e.toString();
+        messageBox(~text, "Fehler beim Firmwareupdate", MB_ICONERROR);
+    } catch (std::exception& e) {
+        // Out of memory: an exception must not leave the thread, and OK must still come.
+        writer.reset();
+        channel.reset();
+        setStatusText("Firmwareupdate nicht erfolgreich.");
+        messageBox(e.what(), "Fehler beim Firmwareupdate", MB_ICONERROR);
+    }
+    delete[] image;
+    enableDlgItem(IDOK, TRUE);
+}

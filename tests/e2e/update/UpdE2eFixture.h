@@ -1,0 +1,69 @@
+#ifndef UPDATE_E2E_FIXTURE_H
+#define UPDATE_E2E_FIXTURE_H
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "FirmwareImage.h"
+#include "KrxApp.h"
+#include "SimClient.h"
+
+// What a test saw of one run of the progress dialog.
+struct UpdateRun
+{
+    std::vector<std::string> statuses; // each new status text, in order ("" first)
+    std::vector<int> progress;         // each new bar position, in order (0 included)
+    std::string errorBox;              // text of the box "Fehler beim Firmwareupdate", if one came
+    bool finished = false;             // OK was enabled within the time limit
+    std::string finalStatus;
+    int finalProgress = -1;
+};
+
+std::string itemText(HWND dialog, int id);
+void click(HWND dialog, int id);
+
+class UpdE2eFixture : public ::testing::Test
+{
+protected:
+    static const unsigned DEVICE = 1;
+    // Bytes at 0x0000-0x0002 and 0x7000-0x7001 (version 1.08).
+    static std::map<unsigned, unsigned char> smallImage();
+    // The program's built-in image, read from the source tree.
+    static std::string const& builtInHex();
+    // Writes a file beside the test's artefacts; returns its Windows path.
+    static std::string writeFile(std::string const& name, std::string const& content);
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Starts the program; the Info page must come without a message box.
+    void startAtInfoPage(std::string const& arguments);
+    HWND openUpdatePage();
+    std::string smallImageFile();
+
+    // A visible top-level dialog of the program with this caption that has (or, with a
+    // negative id, lacks) that control; null when none comes in time.
+    HWND topDialog(char const* caption, int controlId, DWORD timeoutMs = 20000);
+
+    // Every firmware payload the command station received, in order.
+    std::vector<Payload> firmwarePayloads();
+    // Waits for the question "Firmwareupdate" and answers it; returns its text.
+    std::string answerQuestion(int button);
+    HWND progressDialog();
+    // Follows the progress dialog until OK is enabled, answering the error box on the way.
+    UpdateRun follow(HWND dialog, DWORD timeoutMs = 60000);
+    // Presses OK and waits until the dialog is gone and the page that opened it is idle.
+    void closeProgress(HWND dialog, HWND owner);
+    // Answers a message box with this caption with that button and returns its text.
+    std::string answerBox(char const* caption, int button = IDOK, DWORD timeoutMs = 20000);
+
+    // A program runs once: a test that starts it again takes a new one (restart).
+    void restart() { app.reset(new KrxApp()); }
+    std::unique_ptr<KrxApp> app{new KrxApp()};
+};
+
+#endif

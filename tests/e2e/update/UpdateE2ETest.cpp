@@ -1,0 +1,282 @@
+// The firmware update from the Update page, with the real program and the simulated command
+// station: what the user sees and which payloads reach the device, in order.
+#include "UpdE2eFixture.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "resource.h"
+
+namespace
+{
+const char* const INIT = "Initialisiere das Update.";
+const char* const EMERGENCY_PART = "Schreibe neue Firmware für den Notbetrieb.";
+const char* const NORMAL_PART = "Schreibe neue Firmware für den Normalbetrieb.";
+const char* const RESET = "Reset der Firmware.";
+const char* const DONE = "Firmwareupdate erfolgreich abgeschlossen.";
+const char* const FAILED = "Firmwareupdate nicht erfolgreich.";
+
+// The first state may be gone before the test finds the dialog.
+template <typename T> std::vector<T> withoutFirst(std::vector<T> values, T const& first)
+{
+    if (!values.empty() && values.front() == first)
+        values.erase(values.begin());
+    return values;
+}
+
+std::string joined(std::vector<Payload> const& payloads)
+{
+    std::string text;
+    for (Payload const& p : payloads)
+        text += hexText(p) + "\n";
+    return text;
+}
+
+// The small image's blocks: 01 00 70 then the bytes of 0x7000-0x7001; 01 00 00 then 0x0000-0x0002.
+const Payload EMERGENCY_BLOCK = {0x01, 0x00, 0x70, 0x01, 0x08};
+const Payload NORMAL_BLOCK = {0x01, 0x00, 0x00, 0x02, 0x0B, 0x33};
+}
+
+class UpdE2eUpdatePage : public UpdE2eFixture
+{
+};
+
+TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepAndSendsBothParts)
+{
+    SimClient::vlxSetVersion(DEVICE, 1, 5, 0);
+    std::string file = smallImageFile();
+    startAtInfoPage("-s" + file);
+    HWND page = openUpdatePage();
+    ASSERT_NE(page, (HWND)NULL);
+    EXPECT_EQ(itemText(page, IDC_INSTALLED_VERSION), "1.05");
+    EXPECT_EQ(itemText(page, IDC_AVAILABLE_VERSION), "1.08");
+    EXPECT_EQ(itemText(page, IDC_SOURCE), file);
+    EXPECT_NE(app->screenshot(app->mainWindow(), "update-page"), "");
+
+    // Late-completing requests make every step last long enough to be seen.
+    SimClient::vlxSetPending(DEVICE, 250);
+    SimClient::vlxClearLog(DEVICE);
+    click(page, IDC_FIRMWARE_UPDATE);
+    EXPECT_EQ(answerQuestion(IDYES), "Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?");
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    // What the device reports once it runs the new firmware.
+    SimClient::vlxSetVersion(DEVICE, 1, 8, 0);
+    UpdateRun run = follow(dialog);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(withoutFirst(run.statuses, std::string()), (std::vector<std::string>{INIT, EMERGENCY_PART, NORMAL_PART, RESET, DONE}));
+    EXPECT_EQ(withoutFirst(run.progress, 0), (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(run.errorBox, "");
+    EXPECT_NE(app->screenshot(dialog, "progress-dialog-end"), "");
+    SimClient::vlxSetPending(DEVICE, 0, false);
+    closeProgress(dialog, page);
+
+    std::vector<Payload> expected = {command(0x10, 0x00), command(0x10, 0x01), EMERGENCY_BLOCK,
+                                     command(0x02),       command(0x04),       command(0x10, 0x03),
+                                     NORMAL_BLOCK,        command(0x02),       command(0x08)};
+    EXPECT_EQ(joined(firmwarePayloads()), joined(expected));
+    EXPECT_EQ(itemText(page, IDC_INSTALLED_VERSION), "1.08") << "installed version not read again";
+    EXPECT_EQ(itemText(page, IDC_SOURCE), file);
+}
+
+TEST_F(UpdE2eUpdatePage, BuiltInImageSendsEveryPresentByteOnceInProtocolOrder)
+{
+    Image image;
+    std::string error;
+    ASSERT_TRUE(parseIntelHex(builtInHex(), image, error)) << error;
+    for (unsigned a = 0x7FFD; a <= 0x7FFF; ++a)
+        ASSERT_GE(image[a], 0) << "the built-in image should hold the bytes that are never sent";
+
+    startAtInfoPage("");
+    EXPECT_EQ(app->tabTexts(), (std::vector<std::string>{"Info", "Update", "KRX-40 Terminal"}));
+    HWND page = openUpdatePage();
+    ASSERT_NE(page, (HWND)NULL);
+    EXPECT_EQ(itemText(page, IDC_SOURCE), "intern");
+    EXPECT_EQ(itemText(page, IDC_AVAILABLE_VERSION), "1.08");
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_TEST_EMERGENCY))) << "test button without -s";
+
+    SimClient::vlxClearLog(DEVICE);
+    click(page, IDC_FIRMWARE_UPDATE);
+    EXPECT_EQ(answerQuestion(IDYES), "Die Version 1.08 ist bereits installiert.\nFirmwareupdate trotzdem starten?");
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    UpdateRun run = follow(dialog);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.finalStatus, DONE);
+    EXPECT_EQ(run.errorBox, "");
+    closeProgress(dialog, page);
+
+    std::vector<Payload> p = firmwarePayloads();
+    ASSERT_GE(p.size(), 6u);
+    EXPECT_EQ(p[0], command(0x10, 0x00));
+    EXPECT_EQ(p[1], command(0x10, 0x01));
+    size_t emergencyEnd = partEnd(p, 2);
+    EXPECT_EQ(checkPart(p, 2, emergencyEnd, image, 0x7000, 0x7FFC), "");
+    ASSERT_LT(emergencyEnd + 2, p.size());
+    EXPECT_EQ(p[emergencyEnd], command(0x04));
+    EXPECT_EQ(p[emergencyEnd + 1], command(0x10, 0x03));
+    size_t normalEnd = partEnd(p, emergencyEnd + 2);
+    EXPECT_EQ(checkPart(p, emergencyEnd + 2, normalEnd, image, 0x0000, 0x6FFF), "");
+    ASSERT_EQ(normalEnd + 1, p.size()) << "payloads after the normal part: " << p.size() - normalEnd;
+    EXPECT_EQ(p[normalEnd], command(0x08));
+    for (Payload const& q : p) {
+        if (q.size() > 3 && q[0] == 0x01) {
+            EXPECT_LE((q[1] | (q[2] << 8)) + q.size() - 4, 0x7FFCu) << "sent " << hexText(q);
+        }
+    }
+}
+
+TEST_F(UpdE2eUpdatePage, EmergencyModeAsksNothingAndSendsOnlyTheNormalPart)
+{
+    SimClient::vlxSetVersion(DEVICE, 1, 8, 1);
+    ASSERT_TRUE(app->start("-s" + smallImageFile()));
+    EXPECT_NE(answerBox("Notfallbetrieb", IDCANCEL), "");
+    HWND page = openUpdatePage();
+    ASSERT_NE(page, (HWND)NULL);
+
+    SimClient::vlxSetPending(DEVICE, 100);
+    SimClient::vlxClearLog(DEVICE);
+    click(page, IDC_FIRMWARE_UPDATE);
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    EXPECT_EQ(topDialog("Firmwareupdate", -IDC_PROGRESS_BAR, 0), (HWND)NULL) << "a question besides the dialog";
+    UpdateRun run = follow(dialog);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(withoutFirst(run.statuses, std::string()), (std::vector<std::string>{INIT, NORMAL_PART, RESET, DONE}));
+    EXPECT_EQ(withoutFirst(run.progress, 0), (std::vector<int>{1, 3, 4}));
+    SimClient::vlxSetPending(DEVICE, 0, false);
+    closeProgress(dialog, page);
+    std::vector<Payload> expected = {command(0x10, 0x00), command(0x10, 0x03), NORMAL_BLOCK,
+                                     command(0x02), command(0x08)};
+    EXPECT_EQ(joined(firmwarePayloads()), joined(expected));
+}
+
+TEST_F(UpdE2eUpdatePage, TestModeStopsAfterTheEmergencyPart)
+{
+    std::string file = smallImageFile();
+    startAtInfoPage("-s" + file);
+    HWND page = openUpdatePage();
+    ASSERT_NE(page, (HWND)NULL);
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_TEST_EMERGENCY))) << "no test button with -s";
+    EXPECT_EQ(itemText(page, IDC_TEST_EMERGENCY), "Notbetrieb testen");
+    SimClient::vlxClearLog(DEVICE);
+    click(page, IDC_TEST_EMERGENCY);
+    EXPECT_EQ(answerQuestion(IDYES), "Die Version 1.08 ist bereits installiert.\nFirmwareupdate trotzdem starten?");
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    UpdateRun run = follow(dialog);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.errorBox, "Testabbruch!");
+    EXPECT_EQ(run.finalStatus, FAILED);
+    EXPECT_EQ(run.finalProgress, 2);
+    closeProgress(dialog, page);
+    std::vector<Payload> expected = {command(0x10, 0x00), command(0x10, 0x01), EMERGENCY_BLOCK,
+                                     command(0x02), command(0x04)};
+    EXPECT_EQ(joined(firmwarePayloads()), joined(expected));
+}
+
+TEST_F(UpdE2eUpdatePage, TestModeOnEmergencyDeviceSendsOnlyTheFirstCommand)
+{
+    SimClient::vlxSetVersion(DEVICE, 1, 8, 1);
+    ASSERT_TRUE(app->start("-s" + smallImageFile()));
+    EXPECT_NE(answerBox("Notfallbetrieb", IDCANCEL), "");
+    HWND page = openUpdatePage();
+    ASSERT_NE(page, (HWND)NULL);
+    SimClient::vlxClearLog(DEVICE);
+    click(page, IDC_TEST_EMERGENCY);
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    UpdateRun run = follow(dialog);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.errorBox, "Testabbruch!");
+    EXPECT_EQ(run.finalStatus, FAILED);
+    EXPECT_EQ(run.finalProgress, 1);
+    closeProgress(dialog, page);
+    EXPECT_EQ(joined(firmwarePayloads()), joined({command(0x10, 0x00)}));
+}
+
+TEST_F(UpdE2eUpdatePage, DeviceGoneBeforeTheUpdateFailsAtOpening)
+{
+    startAtInfoPage("");
+    HWND page = openUpdatePage();
+    ASSERT_NE(page, (HWND)NULL);
+    SimClient::vlxRemove(DEVICE);
+    click(page, IDC_FIRMWARE_UPDATE);
+    answerQuestion(IDYES);
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    UpdateRun run = follow(dialog);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.errorBox.rfind("Fehler beim Öffnen des Vlx-Usb-Treibers.\n", 0), 0u) << run.errorBox;
+    EXPECT_EQ(run.finalStatus, FAILED);
+    EXPECT_EQ(run.finalProgress, 0);
+    click(dialog, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10000));
+    // Reading the installed version again fails the same way.
+    std::string again = answerBox("Fehler beim Erkennen der Firmwareversion");
+    EXPECT_EQ(again.rfind("Fehler beim Öffnen des Vlx-Usb-Treibers.", 0), 0u) << again;
+}
+
+TEST_F(UpdE2eUpdatePage, SourceThatDoesNotParseStopsAfterTheFirstCommand)
+{
+    std::string broken = makeIntelHex(smallImage());
+    broken[broken.find("\r\n") - 1] ^= 1; // last checksum digit of the first record
+    std::string file = writeFile("bad-checksum.hex", broken);
+    startAtInfoPage("-s" + file);
+    ASSERT_TRUE(app->selectTab(std::string("Update")));
+    EXPECT_EQ(answerBox("Fehler beim Erkennen der Firmwareversion"), "Ungültige Prüfsumme.");
+    HWND page = app->waitPage(IDC_FIRMWARE_UPDATE);
+    ASSERT_NE(page, (HWND)NULL);
+    EXPECT_EQ(itemText(page, IDC_AVAILABLE_VERSION), "");
+    EXPECT_EQ(itemText(page, IDC_SOURCE), file);
+    SimClient::vlxClearLog(DEVICE);
+    click(page, IDC_FIRMWARE_UPDATE);
+    answerQuestion(IDYES);
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    UpdateRun run = follow(dialog);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.errorBox, "Ungültige Prüfsumme.");
+    EXPECT_EQ(run.finalProgress, 0);
+    closeProgress(dialog, page);
+    EXPECT_EQ(joined(firmwarePayloads()), joined({command(0x10, 0x00)}));
+}
+
+TEST_F(UpdE2eUpdatePage, DialogAnswersWithin100msAndIgnoresEscapeWhileRequestsArePending)
+{
+    startAtInfoPage("-s" + smallImageFile());
+    HWND page = openUpdatePage();
+    ASSERT_NE(page, (HWND)NULL);
+    SimClient::vlxSetPending(DEVICE, 150);
+    click(page, IDC_FIRMWARE_UPDATE);
+    answerQuestion(IDYES);
+    HWND dialog = progressDialog();
+    ASSERT_NE(dialog, (HWND)NULL);
+    HWND ok = GetDlgItem(dialog, IDOK);
+    unsigned answered = 0, missed = 0;
+    DWORD slowest = 0, start = GetTickCount();
+    while (!IsWindowEnabled(ok) && GetTickCount() - start < 30000) {
+        DWORD before = GetTickCount();
+        DWORD_PTR result;
+        if (SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 100, &result))
+            ++answered;
+        else
+            ++missed;
+        slowest = std::max(slowest, GetTickCount() - before);
+        // Escape, its cancel command and a stray command must all leave the dialog open.
+        PostMessageA(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+        PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+        PostMessageA(dialog, WM_COMMAND, IDC_PROGRESS_STATUS, 0);
+        Sleep(10);
+        ASSERT_TRUE(IsWindow(dialog)) << "the dialog ended before its worker had finished";
+    }
+    ASSERT_TRUE(IsWindowEnabled(ok));
+    EXPECT_EQ(missed, 0u) << "answered " << answered << ", slowest " << slowest << " ms";
+    EXPECT_GT(answered, 50u) << "the run was too short to show anything";
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    Sleep(200);
+    EXPECT_TRUE(IsWindow(dialog)) << "cancel closed the finished dialog";
+    SimClient::vlxSetPending(DEVICE, 0, false);
+    closeProgress(dialog, page);
+}
