@@ -2,7 +2,7 @@
 // bare DeviceIoControl calls on the same device, in one run. The device opens exclusively,
 // so the two sides take turns in rounds; opening and closing are not timed.
 //
-// Usage: vlxbench [device-number [requests-per-round [rounds]]]   (defaults 1, 20000, 5)
+// Usage: vlxbench [device-number [requests-per-round [rounds]]]   (defaults 1, 2000, 5)
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,7 +74,7 @@ unsigned short bare(unsigned char device, unsigned long count, double& elapsed)
 int main(int argc, char** argv)
 {
     unsigned long device = argc > 1 ? strtoul(argv[1], nullptr, 10) : 1;
-    unsigned long count = argc > 2 ? strtoul(argv[2], nullptr, 10) : 20000;
+    unsigned long count = argc > 2 ? strtoul(argv[2], nullptr, 10) : 2000;
     unsigned long rounds = argc > 3 ? strtoul(argv[3], nullptr, 10) : 5;
     if (device < 1 || device > 255 || count == 0 || rounds == 0)
     {

@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
 #include <windows.h>
+
+#include "Win32Exception.h"
 
 // text, line break, the system's description of code as FormatMessageA gives it here,
 // "(Fehlercode: N)".
@@ -25,6 +28,21 @@ inline std::string expectedMessage(char const* text, DWORD code)
     if (description)
         LocalFree(description);
     return message + "(Fehlercode: " + std::to_string(code) + ")";
+}
+
+// Runs f, which must throw Win32Exception, and returns that (code 0xdeadbeef if none came).
+template <class F> Win32Exception thrown(F f)
+{
+    try
+    {
+        f();
+    }
+    catch (Win32Exception& e)
+    {
+        return e;
+    }
+    ADD_FAILURE() << "no Win32Exception";
+    return Win32Exception("nothing thrown", 0xdeadbeef);
 }
 
 // The values the next new handles of this process would get. Wine hands out the lowest free

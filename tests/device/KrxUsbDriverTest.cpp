@@ -43,20 +43,6 @@ Log received(unsigned n)
     return out;
 }
 
-template <class F> Win32Exception thrown(F f)
-{
-    try
-    {
-        f();
-    }
-    catch (Win32Exception& e)
-    {
-        return e;
-    }
-    ADD_FAILURE() << "no Win32Exception";
-    return Win32Exception("nothing thrown", 0xdeadbeef);
-}
-
 std::string text(unsigned char const* bytes, unsigned count) { return std::string(bytes, bytes + count); }
 
 // Every test runs once with a synchronous and once with an asynchronous channel.

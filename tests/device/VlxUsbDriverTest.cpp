@@ -1,6 +1,5 @@
 // The command station's channel against the simulated driver: what reaches the device (its
 // log) and what the channel makes of the replies.
-#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -43,21 +42,6 @@ protected:
         for (SimRequest const& r : SimClient::vlxLog(n))
             out.emplace_back(r.code, r.payload);
         return out;
-    }
-
-    // Runs f, which must throw Win32Exception; returns it (code 0xdeadbeef if nothing was thrown).
-    template <class F> static Win32Exception thrown(F f)
-    {
-        try
-        {
-            f();
-        }
-        catch (Win32Exception& e)
-        {
-            return e;
-        }
-        ADD_FAILURE() << "no Win32Exception";
-        return Win32Exception("nothing thrown", 0xdeadbeef);
     }
 };
 
@@ -111,14 +95,6 @@ TEST_F(VlxUsbDriverOpenTest, SecondChannelToAnOpenDeviceIsRefused)
                 text == expectedMessage(accessText, ERROR_SHARING_VIOLATION))
         << text;
     EXPECT_EQ(108, first.getFirmwareVersion()) << "the first channel must stay usable";
-    EXPECT_EQ(Log(1, {VLX_GET_FIRMWARE_VERSION, {}}),
-              [&] {
-                  Log log = received(1);
-                  log.erase(std::remove_if(log.begin(), log.end(),
-                                           [](Log::value_type const& r) { return r.first != VLX_GET_FIRMWARE_VERSION; }),
-                            log.end());
-                  return log;
-              }());
 }
 
 TEST_F(VlxUsbDriverOpenTest, DestroyingClosesTheHandleOnce)
@@ -447,72 +423,29 @@ TEST_F(VlxUsbDriverThreadTest, ReadWaitsWhileAnotherThreadSends)
     });
     ASSERT_TRUE(reader.started());
     EXPECT_FALSE(reader.wait(200)) << "the read should wait for looped-back data";
-    // Sent from this thread while the read is outstanding on the same handle.
-    channel.sendTestCommand(0, 0x5A);
-    if (!reader.wait(5000))
+    // A second thread sends while the read is outstanding on the same handle.
+    std::string sendFailure;
+    TestThread sender([&] {
+        try
+        {
+            channel.sendTestCommand(0, 0x5A);
+        }
+        catch (Win32Exception& e)
+        {
+            sendFailure = e.what();
+        }
+    });
+    bool sent = sender.wait(5000);
+    if (!sent || !reader.wait(5000))
     {
         CancelIoEx(channel.getHandle(), nullptr);
+        sender.wait(2000);
         reader.wait(2000);
-        FAIL() << "the read did not complete after the send";
+        FAIL() << (sent ? "the read did not complete after the send" : "the send waited behind the read");
     }
+    EXPECT_EQ("", sendFailure);
     EXPECT_EQ("", failure);
     EXPECT_EQ(1, count);
     EXPECT_EQ(0x5A, buffer[0]);
-}
-
-TEST_F(VlxUsbDriverThreadTest, TwoThreadsIssueCommandsAtOnce)
-{
-    SimClient::vlxSetSerial(1, 1, 2, 3);
-    SimClient::vlxSetPending(1, 2);
-    VlxUsbDriver channel(1);
-    int const rounds = 40;
-    int wrongSerials = 0, sendFailures = 0, serialFailures = 0;
-    TestThread sender([&] {
-        for (int i = 0; i < rounds; ++i)
-        {
-            try
-            {
-                channel.sendTestCommand(1, static_cast<unsigned short>(i));
-            }
-            catch (Win32Exception&)
-            {
-                ++sendFailures;
-            }
-        }
-    });
-    TestThread asker([&] {
-        for (int i = 0; i < rounds; ++i)
-        {
-            try
-            {
-                if (channel.getSerialNumber() != 66051u)
-                    ++wrongSerials;
-            }
-            catch (Win32Exception&)
-            {
-                ++serialFailures;
-            }
-        }
-    });
-    ASSERT_TRUE(sender.wait(30000));
-    ASSERT_TRUE(asker.wait(30000));
-    EXPECT_EQ(0, sendFailures);
-    EXPECT_EQ(0, serialFailures);
-    EXPECT_EQ(0, wrongSerials);
-    // Each thread's requests arrived complete and in its own order.
-    int sends = 0, serials = 0;
-    for (auto const& r : received(1))
-    {
-        if (r.first == VLX_SEND_TEST_COMMAND)
-        {
-            EXPECT_EQ((Bytes{0x04, 0x01, static_cast<unsigned char>(sends), 0x00}), r.second);
-            ++sends;
-        }
-        else if (r.first == VLX_GET_SERIAL_NUMBER)
-            ++serials;
-    }
-    EXPECT_EQ(rounds, sends);
-    EXPECT_EQ(rounds, serials);
-    EXPECT_EQ(rounds - 1, SimClient::vlxPortPattern(1));
 }
 }
