@@ -2,7 +2,7 @@
 // bare DeviceIoControl calls on the same device, in one run. The device opens exclusively,
 // so the two sides take turns in rounds; opening and closing are not timed.
 //
-// Usage: vlxbench [device-number [requests-per-round [rounds]]]   (defaults 1, 2000, 5)
+// Usage: vlxbench [device-number [requests-per-round [rounds]]]   (defaults 1, 500, 20)
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,8 +74,8 @@ unsigned short bare(unsigned char device, unsigned long count, double& elapsed)
 int main(int argc, char** argv)
 {
     unsigned long device = argc > 1 ? strtoul(argv[1], nullptr, 10) : 1;
-    unsigned long count = argc > 2 ? strtoul(argv[2], nullptr, 10) : 2000;
-    unsigned long rounds = argc > 3 ? strtoul(argv[3], nullptr, 10) : 5;
+    unsigned long count = argc > 2 ? strtoul(argv[2], nullptr, 10) : 500;
+    unsigned long rounds = argc > 3 ? strtoul(argv[3], nullptr, 10) : 20;
     if (device < 1 || device > 255 || count == 0 || rounds == 0)
     {
         fprintf(stderr, "Aufruf: vlxbench [Gerätenummer 1-255 [Anfragen je Runde [Runden]]]\n");

@@ -3,7 +3,7 @@
 # DeviceIoControl calls, on one simulated command station, in one run. Builds what it needs
 # (64-bit), starts the simulated drivers in the build folder's Wine prefix with a fresh device,
 # measures, and stops what it started.
-# Usage: bench/vlx-bench.sh [requests-per-round [rounds]]   (defaults 2000 and 5)
+# Usage: bench/vlx-bench.sh [requests-per-round [rounds]]   (defaults 500 and 20)
 set -uo pipefail
 source "$(dirname "$0")/../scripts/wine-env.sh"
 
@@ -22,7 +22,7 @@ simctl() { wine "$KRX_BUILD/sim/simctl.exe" "$@"; }
 simctl vlx remove $device >/dev/null 2>&1
 simctl vlx add $device --version 1.08 >/dev/null || { echo "simctl vlx add failed" >&2; exit 1; }
 
-wine "$KRX_BUILD/tests/device/vlxbench.exe" $device "${1:-2000}" "${2:-5}"
+wine "$KRX_BUILD/tests/device/vlxbench.exe" $device "${1:-500}" "${2:-20}"
 status=$?
 simctl vlx remove $device >/dev/null 2>&1
 exit $status
