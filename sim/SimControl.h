@@ -51,11 +51,12 @@
    caller (or left out, for a reply that never ends). */
 #define SIM_IOCTL_SET_REPLY          SIM_CONTROL_CODE(0x907)
 /* device, code: a request code of the device, or SIM_REQ_CREATE / SIM_REQ_READ / SIM_REQ_WRITE;
-   status: the NTSTATUS to fail with; value: K, the number of requests of that code that still
-   succeed first; flags: SIM_FAIL_STICKY. One rule per code and device: a new rule for the same
-   code replaces the old one. Without SIM_FAIL_STICKY the rule fails one request and is gone;
-   with it every request of that code fails from the (K+1)th on until SIM_IOCTL_CLEAR_FAILURES.
-   A failed request is logged like any other and has no other effect. */
+   status: the NTSTATUS to fail with (high bit set); value: K, the number of requests of that
+   code that still pass first; flags: SIM_FAIL_STICKY. One rule per code and device: a new
+   rule for the same code replaces the old one. Without SIM_FAIL_STICKY the rule fails one
+   request and is gone; with it every request of that code fails from the (K+1)th on until
+   SIM_IOCTL_CLEAR_FAILURES. A failed request is logged like any other and has no other
+   effect. */
 #define SIM_IOCTL_FAIL               SIM_CONTROL_CODE(0x908)
 /* device. Forgets every failure rule of the device. */
 #define SIM_IOCTL_CLEAR_FAILURES     SIM_CONTROL_CODE(0x909)

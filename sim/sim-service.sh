@@ -2,7 +2,7 @@
 # Installs and starts, or stops, the simulated drivers in the Wine prefix of a build folder.
 # Usage: sim/sim-service.sh start|stop|restart BUILD_DIR
 #
-# start: copies vlxsim.sys and krxsim.sys from BUILD_DIR/sim into the prefix's
+# start: (stops them if they run, then) copies vlxsim.sys and krxsim.sys from BUILD_DIR/sim into the prefix's
 #   C:\windows\system32\drivers, creates the kernel services vlxsim and krxsim (demand start),
 #   starts them and waits until \\.\VlxSimControl and \\.\KrxSimControl answer simctl.
 # stop: stops both services (their devices go with them).
@@ -36,6 +36,33 @@ service_state() {
   wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '/STATE/ { print $4; exit }'
 }
 
+# True when the wineserver of this prefix runs and was started persistent ("-p" after the
+# "-p0" that Debian's wrapper puts first).
+server_is_persistent() {
+  local name pid cwd
+  # A server works in a folder named after the prefix's device and inode.
+  name=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  for pid in $(pgrep wineserver); do
+    cwd=$(readlink "/proc/$pid/cwd" 2>/dev/null) || continue
+    [ "${cwd##*/}" = "$name" ] || continue
+    tr '\0' '\n' <"/proc/$pid/cmdline" | grep -qx -- '-p' && return 0
+  done
+  return 1
+}
+
+# The services must outlive this script: a wineserver that a passing wine command started ends
+# with it and takes winedevice along. Wait for such a one to go, then start a persistent one.
+ensure_persistent_server() {
+  local i
+  for i in $(seq 50); do
+    wineserver -p </dev/null >/dev/null 2>&1 && return 0
+    server_is_persistent && return 0
+    sleep 0.2
+  done
+  say "warning: the prefix's wineserver is not persistent; the drivers live only as long as it"
+  return 0
+}
+
 controls_answer() {
   wine "$simctl" status >/dev/null 2>&1
 }
@@ -50,13 +77,12 @@ start() {
     wineboot -i >/dev/null 2>&1 || { say "wineboot failed"; return 1; }
     wineserver -w
   fi
-  # Keeps the services alive after this script; refused harmlessly when a server runs already.
-  wineserver -p </dev/null >/dev/null 2>&1
+  ensure_persistent_server
   mkdir -p "$drivers" || return 1
   for s in "${services[@]}"; do
+    # A running service may hold an older build: this build's driver is what starts.
     if [ "$(service_state "$s")" = RUNNING ]; then
-      say "$s is running already"
-      continue
+      wine net stop "$s" >/dev/null 2>&1 || { say "net stop $s failed"; return 1; }
     fi
     # Copy beside and rename: a driver image that a winedevice still maps is never rewritten.
     cp "$build/sim/$s.sys" "$drivers/$s.sys.new" && mv -f "$drivers/$s.sys.new" "$drivers/$s.sys" || return 1
