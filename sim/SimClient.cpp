@@ -15,6 +15,8 @@ std::string systemText(DWORD error)
                                  FORMAT_MESSAGE_IGNORE_INSERTS,
                              nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result = n && text ? std::string(text, n) : std::string("unknown error");
+    if (!n && error == 433) // ERROR_NO_SUCH_DEVICE, which Wine has no text for
+        result = "no such device";
     if (text)
         LocalFree(text);
     while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
