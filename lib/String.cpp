@@ -135,6 +135,26 @@ String String::operator*(unsigned int count) const
     return result;
 }
 
+unsigned int String::length() const
+{
+    return len;
+}
+
+char* String::getChars() const
+{
+    return text;
+}
+
+char* String::operator~() const
+{
+    return text;
+}
+
+char& String::operator[](unsigned int i)
+{
+    return text[i];
+}
+
 char String::charAt(unsigned int i) const
 {
     return i < len ? text[i] : '\0';

@@ -24,11 +24,11 @@ public:
     String& operator+=(char c);
     String operator*(unsigned int count) const;
 
-    unsigned int length() const { return len; }
-    char* getChars() const { return text; }
-    char* operator~() const { return text; }
+    unsigned int length() const;
+    char* getChars() const;
+    char* operator~() const;
     // No bounds check: the position must lie within the text.
-    char& operator[](unsigned int i) { return text[i]; }
+    char& operator[](unsigned int i);
     char charAt(unsigned int i) const;
 
     int operator==(String const& other) const;

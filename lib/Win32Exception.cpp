@@ -37,6 +37,11 @@ Win32Exception::~Win32Exception()
 {
 }
 
+unsigned long Win32Exception::getCode() const
+{
+    return code;
+}
+
 void Win32Exception::init()
 {
     if (code == 0)

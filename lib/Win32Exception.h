@@ -17,7 +17,7 @@ public:
     Win32Exception& operator=(Win32Exception const& other);
     virtual ~Win32Exception();
 
-    unsigned long getCode() const { return code; }
+    unsigned long getCode() const;
 
 private:
     void init();
