@@ -179,14 +179,6 @@ TEST_F(MainDialogE2ETest, ServiceModeGivesAllFiveTabsInOrder)
     app.screenshot(app.mainWindow(), "main-service-mode");
 }
 
-TEST_F(MainDialogE2ETest, ServiceModeWithoutDeviceStillBuildsFiveTabs)
-{
-    startProgram("-s");
-    EXPECT_EQ(fiveTabs, app.tabTexts());
-    EXPECT_FALSE(IsWindowVisible(control(IDC_TABS)));
-    EXPECT_EQ("Kein Gerät angeschlossen.", KrxApp::text(control(IDC_STATUS)));
-}
-
 TEST_F(MainDialogE2ETest, DeviceFoundLaterAddsNoTab)
 {
     addDevice(1);

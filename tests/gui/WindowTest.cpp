@@ -140,13 +140,6 @@ TEST(WindowLifecycleTest, DestroyWindowTwiceAndDestroyedByTheSystem)
     EXPECT_FALSE(IsWindow(owned));
 }
 
-TEST(WindowLifecycleTest, RegisterClassTwiceFails)
-{
-    ProbeWindow::ensureClass();
-    EXPECT_EQ(0, Window::registerClass(0, GetModuleHandleA(nullptr), nullptr, nullptr, nullptr,
-                                       nullptr, testClass, nullptr));
-}
-
 TEST(WindowDispatchTest, EveryTableMessageReachesItsHandler)
 {
     struct Row
