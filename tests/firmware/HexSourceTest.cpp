@@ -151,11 +151,4 @@ TEST_F(FirmwareHexFileTest, OpensWithoutSharing)
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(parseHex(hex, FULL_IMAGE).ok());
 }
-
-TEST_F(FirmwareHexFileTest, EmptyFileGivesEndOfData)
-{
-    writeWholeFile(path, "");
-    IntelHexData hex{String(path.c_str())};
-    EXPECT_EQ("Unerwartetes Datenende.", parseHex(hex, FULL_IMAGE).error);
-}
 }
