@@ -55,7 +55,7 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepAndSendsBothParts)
     EXPECT_NE(app->screenshot(app->mainWindow(), "update-page"), "");
 
     // Late-completing requests make every step last long enough to be seen.
-    SimClient::vlxSetPending(DEVICE, 250);
+    SimClient::vlxSetPending(DEVICE, 400);
     SimClient::vlxClearLog(DEVICE);
     click(page, IDC_FIRMWARE_UPDATE);
     EXPECT_EQ(answerQuestion(IDYES), "Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?");
@@ -135,7 +135,7 @@ TEST_F(UpdE2eUpdatePage, EmergencyModeAsksNothingAndSendsOnlyTheNormalPart)
     HWND page = openUpdatePage();
     ASSERT_NE(page, (HWND)NULL);
 
-    SimClient::vlxSetPending(DEVICE, 100);
+    SimClient::vlxSetPending(DEVICE, 300);
     SimClient::vlxClearLog(DEVICE);
     click(page, IDC_FIRMWARE_UPDATE);
     HWND dialog = progressDialog();
