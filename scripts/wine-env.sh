@@ -53,6 +53,9 @@ krx_prefix_init() {
   fi
   # Without a window manager Wine draws caption and frame itself.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  # The server that command started must be gone before the persistent one starts, or
+  # `wineserver -p` finds it running, and the driver services later die with it.
+  wineserver -w
 }
 
 KRX_XVFB_PID=""
