@@ -279,3 +279,25 @@ TEST_F(MainDialogE2ETest, SwitchingTabsDestroysTheOldPageBeforeTheNextOpensTheDe
     expectInfoPageOf(1);
     EXPECT_FALSE(SimClient::vlxLog(1).empty()) << "the new Info page did not read the device";
 }
+
+TEST_F(MainDialogE2ETest, AMessageBoxIsFoundReadAndAnswered)
+{
+    // A command station without its feedback interface: the Info page reports the failed
+    // open of the feedback interface in a box "Fehler" while the main window is being built.
+    SimClient::vlxAdd(1);
+    ASSERT_TRUE(app.start());
+    HWND box = app.waitDialog("Fehler", 20000);
+    ASSERT_NE(nullptr, box) << "no box \"Fehler\"";
+    std::string boxText = KrxApp::messageBoxText(box);
+    EXPECT_FALSE(boxText.empty());
+    app.screenshot(box, "main-error-box");
+    ASSERT_TRUE(KrxApp::press(GetDlgItem(box, IDOK)));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }, 5000));
+    ASSERT_NE(nullptr, app.mainWindow());
+    EXPECT_TRUE(KrxApp::responsive(app.mainWindow()));
+    EXPECT_EQ(Texts({"1"}), KrxApp::comboTexts(control(IDC_DEVICE_LIST)));
+    HWND page = app.waitPage(IDC_KRX_DRIVER_TEXT);
+    ASSERT_NE(nullptr, page);
+    // The page shows the same error text as the box.
+    EXPECT_EQ(boxText, KrxApp::text(GetDlgItem(page, IDC_KRX_DRIVER_TEXT)));
+}
