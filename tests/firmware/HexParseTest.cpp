@@ -9,170 +9,102 @@ char const BAD_CHARACTER[] = "Ungültiges Zeichen gefunden.";
 char const BAD_TYPE[] = "Ungültiger Recordtyp.";
 char const BAD_ADDRESS[] = "Daten in ungültigen Adressraum.";
 char const BAD_CHECKSUM[] = "Ungültige Prüfsumme.";
+std::string const E = END_RECORD;
 
-std::vector<unsigned char> run(unsigned char first, unsigned int count)
+// `count` bytes counting up from `first`.
+std::string run(unsigned int first, unsigned int count)
 {
-    std::vector<unsigned char> bytes;
+    std::string bytes;
     for (unsigned int i = 0; i < count; i++)
-        bytes.push_back(static_cast<unsigned char>(first + i));
+        bytes += static_cast<char>(first + i);
     return bytes;
 }
 
-struct Refused
+TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
 {
-    char const* name;
-    std::string text;
-    unsigned short cellCount;
-    char const* error;
-};
-
-void PrintTo(Refused const& c, std::ostream* os)
-{
-    *os << c.name;
-}
-
-class FirmwareHexRefusedTest : public testing::TestWithParam<Refused>
-{
-};
-
-std::string const E = endRecord();
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, FirmwareHexRefusedTest,
-    testing::Values(
-        Refused{"empty", "", FULL_IMAGE, END_OF_DATA},
-        Refused{"no_end_record", hexRecord(0x10, 0, {1, 2}) + "\r\n", FULL_IMAGE, END_OF_DATA},
-        Refused{"stops_in_count", ":0", FULL_IMAGE, END_OF_DATA},
-        Refused{"stops_in_data", ":0300300002", FULL_IMAGE, END_OF_DATA},
-        Refused{"stops_before_checksum", ":0300300002337A", FULL_IMAGE, END_OF_DATA},
-        Refused{"letter_in_data", ":03003000023G7A1E\r\n" + E, FULL_IMAGE, BAD_CHARACTER},
-        Refused{"blank_inside_record", ":03003000 02337A1E\r\n" + E, FULL_IMAGE, BAD_CHARACTER},
-        Refused{"line_end_inside_record", ":030030\r\n0002337A1E\r\n" + E, FULL_IMAGE, BAD_CHARACTER},
-        Refused{"colon_inside_record", ":0300:3000\r\n" + E, FULL_IMAGE, BAD_CHARACTER},
-        Refused{"type_02", hexRecord(0, 2, {0x10, 0x00}) + E, FULL_IMAGE, BAD_TYPE},
-        Refused{"type_03", hexRecord(0, 3, {0, 0, 0x12, 0x34}) + E, FULL_IMAGE, BAD_TYPE},
-        Refused{"type_04_address_0", ":020000040000FA\r\n" + E, FULL_IMAGE, BAD_TYPE},
-        Refused{"type_ff", hexRecord(0, 0xFF, {}) + E, FULL_IMAGE, BAD_TYPE},
+    std::string const body = hexRecord(0x100, 0, "\xAB") + "\r\n" + E;
+    struct
+    {
+        char const* name;
+        std::string text, error;
+        std::vector<std::pair<unsigned int, std::string>> bytes = {}; // of the image, when there is one
+        unsigned short cellCount = FULL_IMAGE;
+    } const cases[] = {
+        {"empty", "", END_OF_DATA},
+        {"no end record", hexRecord(0x10, 0, "\1\2") + "\r\n", END_OF_DATA},
+        {"stops in count", ":0", END_OF_DATA},
+        {"stops in data", ":0300300002", END_OF_DATA},
+        {"stops before checksum", ":0300300002337A", END_OF_DATA},
+        {"letter in data", ":03003000023G7A1E\r\n" + E, BAD_CHARACTER},
+        {"blank inside record", ":03003000 02337A1E\r\n" + E, BAD_CHARACTER},
+        {"line end inside record", ":030030\r\n0002337A1E\r\n" + E, BAD_CHARACTER},
+        {"colon inside record", ":0300:3000\r\n" + E, BAD_CHARACTER},
+        {"checksum not hex", ":0300300002337A1X\r\n" + E, BAD_CHARACTER},
+        {"type 02", hexRecord(0, 2, "\x10\x20") + E, BAD_TYPE},
+        {"type 03", hexRecord(0, 3, "\x12\x34") + E, BAD_TYPE},
+        {"type 04 to address 0", ":020000040000FA\r\n" + E, BAD_TYPE},
+        {"type FF", hexRecord(0, 0xFF, "") + E, BAD_TYPE},
         // The type is judged before any data byte is read.
-        Refused{"type_before_data", ":02000004ZZZZ\r\n" + E, FULL_IMAGE, BAD_TYPE},
-        Refused{"17_bytes_at_7FF0", hexRecord(0x7FF0, 0, run(0, 17)) + E, FULL_IMAGE, BAD_ADDRESS},
-        Refused{"2_bytes_at_7FFF", hexRecord(0x7FFF, 0, {1, 2}) + E, FULL_IMAGE, BAD_ADDRESS},
-        Refused{"1_byte_at_8000", hexRecord(0x8000, 0, {1}) + E, FULL_IMAGE, BAD_ADDRESS},
-        Refused{"1_byte_at_FFFF", hexRecord(0xFFFF, 0, {1}) + E, FULL_IMAGE, BAD_ADDRESS},
+        {"type before data", ":02000004ZZZZ\r\n" + E, BAD_TYPE},
+        {"17 bytes at 7FF0", hexRecord(0x7FF0, 0, run(0, 17)) + E, BAD_ADDRESS},
+        {"1 byte at 8000", hexRecord(0x8000, 0, "\1") + E, BAD_ADDRESS},
+        {"1 byte at FFFF", hexRecord(0xFFFF, 0, "\1") + E, BAD_ADDRESS},
         // 65535 cells end at 0xFFFE; a record up to 0xFFFF must not wrap to cell 0.
-        Refused{"16_bytes_at_FFF0_of_65535", hexRecord(0xFFF0, 0, run(0, 16)) + E, 65535, BAD_ADDRESS},
-        Refused{"small_image", hexRecord(0x0010, 0, {1}) + E, 16, BAD_ADDRESS},
-        Refused{"end_record_data_outside", hexRecord(0x8000, 1, {1}), FULL_IMAGE, BAD_ADDRESS},
+        {"16 bytes at FFF0 of 65535", hexRecord(0xFFF0, 0, run(0, 16)) + E, BAD_ADDRESS, {}, 65535},
+        {"small image", hexRecord(0x0010, 0, "\1") + E, BAD_ADDRESS, {}, 16},
+        {"end record with data outside", hexRecord(0x8000, 1, "\1"), BAD_ADDRESS},
         // The address is checked with each data byte, before the checksum is read.
-        Refused{"address_before_checksum", ":0180000001FF\r\n" + E, FULL_IMAGE, BAD_ADDRESS},
-        Refused{"data_checksum", ":0300300002337A1F\r\n" + E, FULL_IMAGE, BAD_CHECKSUM},
-        Refused{"end_record_checksum", ":00000001FE", FULL_IMAGE, BAD_CHECKSUM},
-        Refused{"checksum_not_hex", ":0300300002337A1X\r\n" + E, FULL_IMAGE, BAD_CHARACTER}),
-    [](testing::TestParamInfo<Refused> const& info) { return std::string(info.param.name); });
+        {"address before checksum", ":0180000001FF\r\n" + E, BAD_ADDRESS},
+        {"data checksum", ":0300300002337A1F\r\n" + E, BAD_CHECKSUM},
+        {"end record checksum", ":00000001FE", BAD_CHECKSUM},
 
-TEST_P(FirmwareHexRefusedTest, GivesItsText)
-{
-    ParseResult result = parseText(GetParam().text, GetParam().cellCount);
-    EXPECT_EQ(GetParam().error, result.error);
-}
-
-TEST(FirmwareHexParseTest, EndRecordAloneGivesAnEmptyImage)
-{
-    ParseResult result = parseText(E);
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(std::vector<unsigned short>(FULL_IMAGE, EMPTY), result.cells);
-}
-
-TEST(FirmwareHexParseTest, RecordStoresItsBytesAtItsAddressInEitherCase)
-{
-    std::vector<unsigned short> expected = imageWith(FULL_IMAGE, 0x30, "\x02\x33\x7A");
-    for (char const* text : {":0300300002337A1E\r\n:00000001FF", ":0300300002337a1e\n:00000001ff"})
+        {"end record alone", E, "", {}},
+        {"upper case, CR LF", ":0300300002337A1E\r\n:00000001FF", "", {{0x30, "\x02\x33\x7A"}}},
+        {"lower case, LF", ":0300300002337a1e\n:00000001ff", "", {{0x30, "\x02\x33\x7A"}}},
+        {"anything before a colon is skipped",
+         "junk\t " + hexRecord(0x10, 0, "\1") + "x y\r\n\r\n" + hexRecord(0x11, 0, "\2") + "\n;" + E, "", {{0x10, "\1\2"}}},
+        {"any order, later bytes win",
+         hexRecord(0x7001, 0, "\x08") + hexRecord(0, 0, "\x11\x22\x33") + hexRecord(0x7000, 0, "\1") +
+             hexRecord(1, 0, "\x99") + E,
+         "", {{0, "\x11\x99\x33"}, {0x7000, "\x01\x08"}}},
+        // 16 bytes at 0x7FF0 end in the last cell; a count of 0 stores nothing, wherever it points.
+        {"last cells, empty record", hexRecord(0x7FF0, 0, run(0xA0, 16)) + hexRecord(0x9000, 0, "") + E, "",
+         {{0x7FF0, run(0xA0, 16)}}},
+        {"up to FFFE of 65535", hexRecord(0xFFF0, 0, run(0, 15)) + E, "", {{0xFFF0, run(0, 15)}}, 65535},
+        // Text after the end record is never read, not even a whole record.
+        {"end record with data", hexRecord(0x200, 1, "\x5A\xA5") + hexRecord(0x300, 0, "\1"), "", {{0x200, "\x5A\xA5"}}},
+        {"colons after the end", body + "::::ZZ", "", {{0x100, "\xAB"}}},
+        {"cut record after the end", body + "\r\n:0300", "", {{0x100, "\xAB"}}},
+        {"binary after the end", body + std::string("\0\xFF garbage", 10), "", {{0x100, "\xAB"}}},
+    };
+    for (auto const& c : cases)
     {
-        ParseResult result = parseText(text);
-        ASSERT_TRUE(result.ok()) << text << ": " << result.error;
-        EXPECT_EQ(-1, firstDifference(expected, result.cells)) << text;
+        ParseResult result = parseText(c.text, c.cellCount);
+        EXPECT_EQ(c.error, result.error) << c.name;
+        Cells expected(result.ok() ? c.cellCount : 0, EMPTY);
+        for (auto const& b : c.bytes)
+            for (size_t i = 0; result.ok() && i < b.second.size(); i++)
+                expected[b.first + i] = static_cast<unsigned char>(b.second[i]);
+        EXPECT_EQ(-1, firstDifference(expected, result.cells)) << c.name;
     }
-}
-
-TEST(FirmwareHexParseTest, TextAfterTheEndRecordIsNeverRead)
-{
-    std::string body = hexRecord(0x100, 0, {0xAB}) + "\r\n" + E;
-    std::vector<unsigned short> expected = imageWith(FULL_IMAGE, 0x100, "\xAB");
-    for (std::string tail : {std::string(), std::string("\r\n"), std::string("\n"), std::string("::::ZZ"),
-                             std::string(":0300"), std::string("\x00\xFF garbage", 10)})
-    {
-        ParseResult result = parseText(body + tail);
-        ASSERT_TRUE(result.ok()) << result.error;
-        EXPECT_EQ(-1, firstDifference(expected, result.cells));
-    }
-}
-
-TEST(FirmwareHexParseTest, AnythingBeforeAColonIsSkipped)
-{
-    std::string text = "junk\t " + hexRecord(0x10, 0, {1}) + "x y z\r\n\r\n" + hexRecord(0x11, 0, {2}) + "\n;" + E;
-    ParseResult result = parseText(text);
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(-1, firstDifference(imageWith(FULL_IMAGE, 0x10, "\x01\x02"), result.cells));
-}
-
-TEST(FirmwareHexParseTest, RecordsInAnyOrderAndLaterBytesWin)
-{
-    std::string text = hexRecord(0x7001, 0, {0x08}) + "\r\n" + hexRecord(0x0000, 0, {0x11, 0x22, 0x33}) + "\r\n" +
-                       hexRecord(0x7000, 0, {0x01}) + "\r\n" + hexRecord(0x0001, 0, {0x99}) + "\r\n" + E;
-    ParseResult result = parseText(text);
-    ASSERT_TRUE(result.ok()) << result.error;
-    std::vector<unsigned short> expected = imageWith(FULL_IMAGE, 0, "\x11\x99\x33");
-    expected[0x7000] = 0x01;
-    expected[0x7001] = 0x08;
-    EXPECT_EQ(-1, firstDifference(expected, result.cells));
-}
-
-TEST(FirmwareHexParseTest, ImageEdgesAndEmptyRecordsAreAccepted)
-{
-    // 16 bytes at 0x7FF0 end in the last cell; a count of 0 stores nothing, wherever it points.
-    std::string text = hexRecord(0x7FF0, 0, run(0xA0, 16)) + hexRecord(0x9000, 0, {}) + E;
-    ParseResult result = parseText(text);
-    ASSERT_TRUE(result.ok()) << result.error;
-    std::vector<unsigned short> expected(FULL_IMAGE, EMPTY);
-    for (unsigned int i = 0; i < 16; i++)
-        expected[0x7FF0 + i] = static_cast<unsigned short>(0xA0 + i);
-    EXPECT_EQ(-1, firstDifference(expected, result.cells));
-
-    result = parseText(hexRecord(0xFFF0, 0, run(0, 15)) + E, 65535);
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(0x0E, result.cells[0xFFFE]);
-    EXPECT_EQ(EMPTY, result.cells[0x0000]);
-}
-
-TEST(FirmwareHexParseTest, EndRecordDataIsStored)
-{
-    ParseResult result = parseText(hexRecord(0x0200, 1, {0x5A, 0xA5}) + hexRecord(0x0300, 0, {1}));
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(-1, firstDifference(imageWith(FULL_IMAGE, 0x0200, "\x5A\xA5"), result.cells));
 }
 
 TEST(FirmwareHexParseTest, EveryParseStartsAfreshWithAnImageOfItsOwn)
 {
-    std::string good = hexRecord(0x20, 0, {7}) + E;
+    std::string good = hexRecord(0x20, 0, "\7") + E;
     IntelHexData hex(good.data(), static_cast<unsigned int>(good.size()));
-    unsigned short* first = hex.parse(FULL_IMAGE);
-    unsigned short* second = hex.parse(FULL_IMAGE);
-    ASSERT_NE(first, second);
+    std::unique_ptr<unsigned short[]> first(hex.parse(FULL_IMAGE)), second(hex.parse(FULL_IMAGE));
     first[0x20] = 0x55;
     EXPECT_EQ(7, second[0x20]);
-    delete[] first;
-    delete[] second;
     // A failure leaves the object as it was: the same text fails again in the same way...
-    std::string bad = hexRecord(0x20, 0, {7}) + "\r\n:0100";
+    std::string bad = hexRecord(0x20, 0, "\7") + "\r\n:0100";
     IntelHexData broken(bad.data(), static_cast<unsigned int>(bad.size()));
-    EXPECT_EQ(END_OF_DATA, parseHex(broken, FULL_IMAGE).error);
-    EXPECT_EQ(END_OF_DATA, parseHex(broken, FULL_IMAGE).error);
+    EXPECT_EQ(END_OF_DATA, parseHex(broken).error);
+    EXPECT_EQ(END_OF_DATA, parseHex(broken).error);
     // ...and a failure that depends on the cell count does not stick to a later, larger image.
-    std::string high = hexRecord(0x0100, 0, {9}) + E;
+    std::string high = hexRecord(0x0100, 0, "\x09") + E;
     IntelHexData narrow(high.data(), static_cast<unsigned int>(high.size()));
     EXPECT_EQ(BAD_ADDRESS, parseHex(narrow, 0x0100).error);
-    ParseResult wide = parseHex(narrow, 0x0101);
-    ASSERT_TRUE(wide.ok()) << wide.error;
-    EXPECT_EQ(9, wide.cells[0x0100]);
+    EXPECT_EQ(imageWith(0x100, "\x09", 0x0101), parseHex(narrow, 0x0101).cells);
 }
 }

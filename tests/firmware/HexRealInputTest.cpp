@@ -9,83 +9,61 @@ namespace
 {
 std::string input(char const* name)
 {
-    return programFolder() + "inputs\\" + name;
-}
-
-ParseResult parseFile(char const* name, unsigned short cellCount = FULL_IMAGE)
-{
-    IntelHexData hex{String(input(name).c_str())};
-    return parseHex(hex, cellCount);
-}
-
-// The binary laid into an otherwise empty image.
-std::vector<unsigned short> placed(char const* binary, unsigned int address)
-{
-    std::string bytes = readWholeFile(input(binary));
-    EXPECT_FALSE(bytes.empty() || bytes[0] == '<') << bytes;
-    return imageWith(FULL_IMAGE, address, bytes);
+    std::string bytes = readWholeFile(programFolder() + "inputs\\" + name);
+    EXPECT_NE('<', bytes[0]) << bytes;
+    return bytes;
 }
 
 TEST(FirmwareRealInputTest, SdccProgramGivesTheLinkedImage)
 {
-    std::string fill00 = readWholeFile(input("sdcc-fill00.bin"));
-    std::string fillFF = readWholeFile(input("sdcc-fillFF.bin"));
-    std::string makebin = readWholeFile(input("sdcc-makebin.bin"));
+    std::string fill00 = input("sdcc-fill00.bin"), fillFF = input("sdcc-fillFF.bin"), makebin = input("sdcc-makebin.bin");
     ASSERT_EQ(0x8000u, fill00.size());
     ASSERT_EQ(0x8000u, fillFF.size());
-    ASSERT_GT(makebin.size(), 0x30u);
-
-    ParseResult result = parseFile("sdcc.ihx");
+    ParseResult result = parseText(input("sdcc.ihx"));
     ASSERT_TRUE(result.ok()) << result.error;
+    // Present exactly where srec_cat's two differently filled binaries agree, and there as sdcc's
+    // own makebin wrote it.
+    Cells expected(FULL_IMAGE, EMPTY);
     unsigned int present = 0;
-    for (unsigned int a = 0; a < 0x8000; a++)
-    {
-        // Present exactly where the two differently filled binaries agree.
-        bool inImage = fill00[a] == fillFF[a];
-        unsigned short expected = inImage ? static_cast<unsigned char>(fill00[a]) : EMPTY;
-        ASSERT_EQ(expected, result.cells[a]) << "cell 0x" << std::hex << a;
-        if (inImage)
+    for (unsigned int a = 0; a < FULL_IMAGE; a++)
+        if (fill00[a] == fillFF[a])
         {
+            ASSERT_TRUE(a < makebin.size() && makebin[a] == fill00[a]) << "cell 0x" << std::hex << a;
+            expected[a] = static_cast<unsigned char>(fill00[a]);
             present++;
-            ASSERT_LT(a, makebin.size());
-            ASSERT_EQ(static_cast<unsigned char>(makebin[a]), result.cells[a]) << "cell 0x" << std::hex << a;
         }
-    }
+    EXPECT_EQ(-1, firstDifference(expected, result.cells));
     EXPECT_EQ(0x02, result.cells[0]) << "the reset vector is an LJMP";
     EXPECT_GT(present, 100u);
 }
 
-TEST(FirmwareRealInputTest, ObjcopyBinaryAtAnOddAddress)
+TEST(FirmwareRealInputTest, ObjcopyAndSrecCatGiveTheirBinaryOrAreRefused)
 {
-    ParseResult result = parseFile("objcopy.hex");
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(-1, firstDifference(placed("blob.bin", 0x2345), result.cells));
-}
-
-TEST(FirmwareRealInputTest, ObjcopyRefusals)
-{
-    // objcopy adds a start address record (type 03) when the addresses are moved.
-    EXPECT_EQ("Ungültiger Recordtyp.", parseFile("objcopy-start.hex").error);
-    // 17 bytes from 0x7FF0: the last one falls outside 32768 cells, but fits in 32769.
-    EXPECT_EQ("Daten in ungültigen Adressraum.", parseFile("objcopy-top.hex").error);
-    ParseResult wider = parseFile("objcopy-top.hex", FULL_IMAGE + 1);
-    ASSERT_TRUE(wider.ok()) << wider.error;
-    std::string blob = readWholeFile(input("blob17.bin"));
-    ASSERT_EQ(17u, blob.size());
-    EXPECT_EQ(static_cast<unsigned char>(blob[16]), wider.cells[0x8000]);
-}
-
-TEST(FirmwareRealInputTest, SrecCatWithSixteenBitAddresses)
-{
-    ParseResult result = parseFile("srec.hex");
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(-1, firstDifference(placed("blob.bin", 0x0400), result.cells));
-}
-
-TEST(FirmwareRealInputTest, SrecCatExtendedAddressRecordIsRefused)
-{
-    std::string text = readWholeFile(input("srec-ext.hex"));
-    ASSERT_EQ(":02000004", text.substr(0, 9)) << "srec_cat no longer starts with a type 04 record";
-    EXPECT_EQ("Ungültiger Recordtyp.", parseFile("srec-ext.hex").error);
+    std::string blob = input("blob.bin");
+    ASSERT_EQ(1000u, blob.size());
+    struct
+    {
+        char const* file;
+        unsigned short cellCount;
+        std::string error;
+        Cells image;
+    } const cases[] = {
+        {"objcopy.hex", FULL_IMAGE, "", imageWith(0x2345, blob)},
+        {"srec.hex", FULL_IMAGE, "", imageWith(0x0400, blob)},
+        // 17 bytes from 0x7FF0: the last one falls outside 32768 cells, but fits in 32769.
+        {"objcopy-top.hex", FULL_IMAGE, "Daten in ungültigen Adressraum.", {}},
+        {"objcopy-top.hex", FULL_IMAGE + 1, "", imageWith(0x7FF0, blob.substr(0, 17), FULL_IMAGE + 1)},
+        // objcopy adds a start address record (type 03) when the addresses are moved; srec_cat
+        // begins with an extended linear address record (type 04) unless told otherwise.
+        {"objcopy-start.hex", FULL_IMAGE, "Ungültiger Recordtyp.", {}},
+        {"srec-ext.hex", FULL_IMAGE, "Ungültiger Recordtyp.", {}},
+    };
+    for (auto const& c : cases)
+    {
+        ParseResult result = parseText(input(c.file), c.cellCount);
+        EXPECT_EQ(c.error, result.error) << c.file;
+        EXPECT_EQ(-1, firstDifference(c.image, result.cells)) << c.file << " with " << c.cellCount << " cells";
+    }
+    EXPECT_EQ(":02000004", input("srec-ext.hex").substr(0, 9)) << "srec_cat no longer writes a type 04 record first";
 }
 }

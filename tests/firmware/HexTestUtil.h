@@ -1,43 +1,39 @@
 // Helpers of the firmware tests: Intel HEX records built from bytes, parse results as plain
-// values that gtest can compare and print, and the folder of the test program.
+// values that gtest can compare and print, the built-in text and the folder of the test program.
 #ifndef HEXTESTUTIL_H
 #define HEXTESTUTIL_H
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "Exception.h"
 #include "IntelHexData.h"
+#include "resource.h"
 
 unsigned short const EMPTY = 0xFFFF;
 unsigned short const FULL_IMAGE = 0x8000;
+char const END_RECORD[] = ":00000001FF";
+using Cells = std::vector<unsigned short>;
 
 // One record with its correct checksum, upper-case digits, no line end.
-inline std::string hexRecord(unsigned int address, unsigned int type, std::vector<unsigned char> const& bytes)
+inline std::string hexRecord(unsigned int address, unsigned int type, std::string const& bytes)
 {
-    std::vector<unsigned char> body = {static_cast<unsigned char>(bytes.size()),
-                                       static_cast<unsigned char>(address >> 8),
-                                       static_cast<unsigned char>(address & 0xFF), static_cast<unsigned char>(type)};
-    body.insert(body.end(), bytes.begin(), bytes.end());
-    unsigned int sum = 0;
+    std::string body = {static_cast<char>(bytes.size()), static_cast<char>(address >> 8), static_cast<char>(address),
+                        static_cast<char>(type)};
+    body += bytes;
+    unsigned char sum = 0;
+    for (char b : body)
+        sum = static_cast<unsigned char>(sum - b);
+    body += static_cast<char>(sum);
     std::string text = ":";
     char pair[3];
-    for (unsigned char b : body)
-    {
-        sum += b;
-        snprintf(pair, sizeof pair, "%02X", b);
-        text += pair;
-    }
-    snprintf(pair, sizeof pair, "%02X", (0x100 - (sum & 0xFF)) & 0xFF);
-    return text + pair;
-}
-
-inline std::string const& endRecord()
-{
-    static std::string const text = ":00000001FF";
+    for (char b : body)
+        snprintf(pair, sizeof pair, "%02X", static_cast<unsigned char>(b)), text += pair;
     return text;
 }
 
@@ -45,19 +41,17 @@ inline std::string const& endRecord()
 struct ParseResult
 {
     std::string error;
-    std::vector<unsigned short> cells;
-
+    Cells cells;
     bool ok() const { return error.empty(); }
 };
 
-inline ParseResult parseHex(IntelHexData& hex, unsigned short cellCount)
+inline ParseResult parseHex(IntelHexData& hex, unsigned short cellCount = FULL_IMAGE)
 {
     ParseResult result;
     try
     {
-        unsigned short* image = hex.parse(cellCount);
-        result.cells.assign(image, image + cellCount);
-        delete[] image;
+        std::unique_ptr<unsigned short[]> image(hex.parse(cellCount));
+        result.cells.assign(image.get(), image.get() + cellCount);
     }
     catch (Exception& e)
     {
@@ -73,33 +67,38 @@ inline ParseResult parseText(std::string const& text, unsigned short cellCount =
 }
 
 // An image with the given bytes from `address` on and every other cell empty.
-inline std::vector<unsigned short> imageWith(unsigned short cellCount, unsigned int address,
-                                             std::string const& bytes)
+inline Cells imageWith(unsigned int address, std::string const& bytes, unsigned int cellCount = FULL_IMAGE)
 {
-    std::vector<unsigned short> cells(cellCount, EMPTY);
+    Cells cells(cellCount, EMPTY);
     for (size_t i = 0; i < bytes.size(); i++)
         cells[address + i] = static_cast<unsigned char>(bytes[i]);
     return cells;
+}
+
+// The first cell where two images differ, -1 if none, -2 if their sizes differ: short failures.
+inline long firstDifference(Cells const& a, Cells const& b)
+{
+    if (a.size() != b.size())
+        return -2;
+    return a == b ? -1 : static_cast<long>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
+}
+
+// The built-in text exactly as the program carries it, read past the class under test.
+inline std::string builtInText()
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDR_FIRMWARE), "INTELHEX");
+    return resource ? std::string(static_cast<char const*>(LockResource(LoadResource(module, resource))),
+                                  SizeofResource(module, resource))
+                    : std::string();
 }
 
 // Folder of the running test program, with a trailing backslash.
 inline std::string programFolder()
 {
     char path[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
+    std::string folder(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
-// The index of the first cell where two images differ, or -1; for readable failures.
-inline long firstDifference(std::vector<unsigned short> const& a, std::vector<unsigned short> const& b)
-{
-    if (a.size() != b.size())
-        return static_cast<long>(a.size() < b.size() ? a.size() : b.size());
-    for (size_t i = 0; i < a.size(); i++)
-        if (a[i] != b[i])
-            return static_cast<long>(i);
-    return -1;
 }
 
 #endif

@@ -12,30 +12,15 @@
 namespace
 {
 // Lets the test record the instance the loader reads its resource from, as WinMain does.
-class MainInstance : public Window
+struct MainInstance : Window
 {
-public:
     static void set() { setMainInstance(GetModuleHandleA(nullptr)); }
 };
 
-struct Loaded
+// The version bytes of a parsed image ("1.8" built in, "2.66" in the test's file), or its failure.
+std::string version(ParseResult const& r)
 {
-    std::string description;
-    ParseResult result;
-};
-
-Loaded load()
-{
-    char description[UPDATE_DESCRIPTION_SIZE];
-    memset(description, 0x7E, sizeof description);
-    std::unique_ptr<IntelHexData> data(loadUpdateData(description));
-    EXPECT_NE(nullptr, data.get());
-    Loaded loaded;
-    loaded.description.assign(description, strnlen(description, sizeof description));
-    EXPECT_LT(loaded.description.size(), sizeof description) << "description without NUL";
-    if (data)
-        loaded.result = parseHex(*data, FULL_IMAGE);
-    return loaded;
+    return r.ok() ? std::to_string(r.cells[0x7000]) + "." + std::to_string(r.cells[0x7001]) : r.error;
 }
 
 class FirmwareLoadUpdateDataTest : public testing::Test
@@ -44,8 +29,7 @@ protected:
     void SetUp() override
     {
         MainInstance::set();
-        ProgramSettings::firmwareFilePath[0] = '\0';
-        writeWholeFile(path, fileText);
+        writeWholeFile(path, hexRecord(0x7000, 0, "\x02\x42") + "\r\n" + END_RECORD);
     }
     void TearDown() override
     {
@@ -53,120 +37,89 @@ protected:
         DeleteFileA(path.c_str());
     }
 
-    void usePath(std::string const& p)
+    // Loads with `p` as the firmware file path: the description, then the image's version.
+    std::pair<std::string, std::string> load(std::string const& p)
     {
-        ASSERT_LT(p.size(), sizeof ProgramSettings::firmwareFilePath);
-        strcpy(ProgramSettings::firmwareFilePath, p.c_str());
+        EXPECT_LT(p.size(), sizeof ProgramSettings::firmwareFilePath);
+        strncpy(ProgramSettings::firmwareFilePath, p.c_str(), sizeof ProgramSettings::firmwareFilePath - 1);
+        char description[UPDATE_DESCRIPTION_SIZE];
+        memset(description, 0x7E, sizeof description);
+        std::unique_ptr<IntelHexData> data(loadUpdateData(description));
+        EXPECT_TRUE(memchr(description, 0, sizeof description)) << "description without NUL";
+        return {std::string(description, strnlen(description, sizeof description)),
+                data ? version(parseHex(*data)) : "no data"};
     }
 
-    // Version 2.66 in the file, 1.08 in the program: the two sources cannot be mixed up.
-    std::string const fileText = hexRecord(0x7000, 0, {2, 66}) + "\r\n" + endRecord();
     std::string const path = scratchPath("fwload");
 };
 
-void expectBuiltIn(Loaded const& loaded)
-{
-    EXPECT_EQ("intern", loaded.description);
-    ASSERT_TRUE(loaded.result.ok()) << loaded.result.error;
-    EXPECT_EQ(1, loaded.result.cells[0x7000]);
-    EXPECT_EQ(8, loaded.result.cells[0x7001]);
-}
-
-TEST_F(FirmwareLoadUpdateDataTest, NoPathGivesTheBuiltInImage)
-{
-    expectBuiltIn(load());
-}
-
-TEST_F(FirmwareLoadUpdateDataTest, ReadableFileWinsWithItsPathAsDescription)
-{
-    usePath(path);
-    Loaded loaded = load();
-    EXPECT_EQ(path, loaded.description);
-    ASSERT_TRUE(loaded.result.ok()) << loaded.result.error;
-    EXPECT_EQ(-1, firstDifference(imageWith(FULL_IMAGE, 0x7000, "\x02\x42"), loaded.result.cells));
-}
-
-TEST_F(FirmwareLoadUpdateDataTest, UnusableFilesFallBackSilently)
+TEST_F(FirmwareLoadUpdateDataTest, FileWhenItCanBeOpenedElseTheBuiltInImageSilently)
 {
     char folder[MAX_PATH];
     GetTempPathA(MAX_PATH, folder);
-    for (std::string p : {path + ".missing", std::string(folder), std::string(folder) + "nirgends\\firmware.hex"})
+    std::string relative = ".\\fwload_" + std::to_string(GetCurrentProcessId()) + ".hex", broken = path + ".broken";
+    CopyFileA(path.c_str(), relative.c_str(), FALSE);
+    writeWholeFile(broken, "Das ist keine Firmware.");
+    struct
     {
-        usePath(p);
-        SCOPED_TRACE(p);
-        expectBuiltIn(load());
-    }
+        std::string path, description, version;
+    } const cases[] = {
+        {"", "intern", "1.8"},
+        {path, path, "2.66"},
+        {relative, relative, "2.66"},
+        {broken, broken, "Unerwartetes Datenende."},
+        {path + ".missing", "intern", "1.8"},
+        {folder, "intern", "1.8"},
+        {std::string(folder) + "nirgends\\firmware.hex", "intern", "1.8"},
+    };
+    for (auto const& c : cases)
+        EXPECT_EQ(std::make_pair(c.description, c.version), load(c.path)) << "path \"" << c.path << "\"";
+    DeleteFileA(relative.c_str());
+    DeleteFileA(broken.c_str());
 }
 
 TEST_F(FirmwareLoadUpdateDataTest, FileHeldByAnotherProgramFallsBack)
 {
-    usePath(path);
-    std::string suffix = std::to_string(GetCurrentProcessId());
-    std::string readyName = "fwhold_ready_" + suffix, releaseName = "fwhold_release_" + suffix;
-    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, readyName.c_str());
-    HANDLE release = CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str());
-    std::string command = "\"" + programFolder() + "fw_holdfile.exe\" \"" + path + "\" " + readyName + " " + releaseName;
+    std::string command = "\"" + programFolder() + "fw_holdfile.exe\" \"" + path + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    PROCESS_INFORMATION holder = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &holder))
         << GetLastError();
-    HANDLE waitFor[] = {ready, process.hProcess};
-    DWORD woke = WaitForMultipleObjects(2, waitFor, FALSE, 20000);
-    if (woke == WAIT_OBJECT_0)
-        expectBuiltIn(load());
-    else
-        ADD_FAILURE() << "the holder did not open the file (wait result " << woke << ")";
-    SetEvent(release);
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 20000));
-    CloseHandle(process.hProcess);
-    CloseHandle(process.hThread);
-    CloseHandle(ready);
-    CloseHandle(release);
-    // Let go, the same file is chosen again.
-    EXPECT_EQ(path, load().description);
-}
-
-TEST_F(FirmwareLoadUpdateDataTest, BrokenContentIsStillChosen)
-{
-    writeWholeFile(path, "Das ist keine Firmware.");
-    usePath(path);
-    Loaded loaded = load();
-    EXPECT_EQ(path, loaded.description);
-    EXPECT_EQ("Unerwartetes Datenende.", loaded.result.error);
-}
-
-TEST_F(FirmwareLoadUpdateDataTest, RelativePathIsShownAsGiven)
-{
-    std::string name = "fwload_relative_" + std::to_string(GetCurrentProcessId()) + ".hex";
-    writeWholeFile(name, fileText);
-    usePath(".\\" + name);
-    Loaded loaded = load();
-    DeleteFileA(name.c_str());
-    EXPECT_EQ(".\\" + name, loaded.description);
-    ASSERT_TRUE(loaded.result.ok()) << loaded.result.error;
-    EXPECT_EQ(66, loaded.result.cells[0x7001]);
+    // Held once a reader that shares everything is refused.
+    bool held = false;
+    for (int i = 0; i < 400 && !held && WaitForSingleObject(holder.hProcess, 50) == WAIT_TIMEOUT; i++)
+    {
+        HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+        held = h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION;
+        if (h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+    EXPECT_TRUE(held) << "the holder did not open the file";
+    if (held)
+    {
+        EXPECT_EQ(std::make_pair(std::string("intern"), std::string("1.8")), load(path));
+    }
+    TerminateProcess(holder.hProcess, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(holder.hProcess, 20000));
+    CloseHandle(holder.hProcess);
+    CloseHandle(holder.hThread);
+    EXPECT_EQ(path, load(path).first) << "let go, the file is chosen again";
 }
 
 TEST_F(FirmwareLoadUpdateDataTest, CallsGiveIndependentObjectsReadAtTheCall)
 {
-    usePath(path);
-    IntelHexData* first = loadUpdateData(nullptr);
-    writeWholeFile(path, hexRecord(0x7000, 0, {3, 1}) + endRecord());
-    IntelHexData* second = loadUpdateData(nullptr);
-    ASSERT_NE(first, second);
-    delete first;
-    ParseResult result = parseHex(*second, FULL_IMAGE);
-    delete second;
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(3, result.cells[0x7000]);
-
-    ProgramSettings::firmwareFilePath[0] = '\0';
-    first = loadUpdateData(nullptr);
-    second = loadUpdateData(nullptr);
-    ASSERT_NE(first, second);
-    delete second;
-    EXPECT_TRUE(parseHex(*first, FULL_IMAGE).ok());
-    delete first;
+    for (std::string p : {path, std::string()})
+    {
+        strcpy(ProgramSettings::firmwareFilePath, p.c_str());
+        std::unique_ptr<IntelHexData> first(loadUpdateData(nullptr));
+        writeWholeFile(path, hexRecord(0x7000, 0, "\3\1") + END_RECORD);
+        std::unique_ptr<IntelHexData> second(loadUpdateData(nullptr));
+        ASSERT_TRUE(first && second && first != second);
+        EXPECT_EQ(p.empty() ? "1.8" : "2.66", version(parseHex(*first))) << p;
+        first.reset();
+        EXPECT_EQ(p.empty() ? "1.8" : "3.1", version(parseHex(*second))) << p;
+    }
 }
 }
