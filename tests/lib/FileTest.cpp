@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include <string>
-
+#include "CompressedFile.h"
 #include "TestFiles.h"
 #include "Win32Exception.h"
 #include "Win32File.h"
@@ -19,51 +16,35 @@ struct Win32FileTest : testing::Test {
 
 }
 
-TEST_F(Win32FileTest, ModusSelectsTheDisposition)
+TEST_F(Win32FileTest, ModusSelectsTheDispositionAndFailuresNameTheFile)
 {
-    // -1: the file does not exist afterwards.
-    struct Row { unsigned int modus; bool existed; bool opens; long sizeAfter; };
-    Row const rows[] = {
-        {1, true, false, 10}, {1, false, true, 0},  {2, true, true, 0},    {2, false, true, 0},
-        {3, true, true, 10},  {3, false, false, -1}, {4, true, true, 10},  {4, false, true, 0},
-        {5, true, true, 0},   {5, false, false, -1}, {0, true, false, 10}, {0, false, false, -1},
-        {6, true, false, 10}, {6, false, false, -1},
+    struct Row { unsigned int modus; bool existed; DWORD error; long sizeAfter; /* -1: no file */ } const rows[] = {
+        {1, true, ERROR_FILE_EXISTS, 10}, {1, false, 0, 0}, {2, true, 0, 0}, {2, false, 0, 0},
+        {3, true, 0, 10}, {3, false, ERROR_FILE_NOT_FOUND, -1}, {4, true, 0, 10}, {4, false, 0, 0},
+        {5, true, 0, 0}, {5, false, ERROR_FILE_NOT_FOUND, -1},
+        {0, true, ERROR_INVALID_PARAMETER, 10}, {6, false, ERROR_INVALID_PARAMETER, -1},
     };
     for (Row const& row : rows) {
         SCOPED_TRACE("Modus " + std::to_string(row.modus) + (row.existed ? ", file exists" : ", no file"));
         DeleteFileA(path.c_str());
         if (row.existed)
             writeWholeFile(path, "0123456789");
-        bool opened = false;
         try {
             Win32File file(name, row.modus);
-            opened = true;
+            EXPECT_EQ(0u, row.error) << "opened";
             EXPECT_EQ(static_cast<unsigned long>(row.sizeAfter), file.getSize());
         } catch (Win32Exception& e) {
-            EXPECT_EQ(0u, std::string(e.what()).find("Fehler beim Öffnen der Datei: " + path + ".\n")) << e.what();
-            EXPECT_NE(0u, e.getCode());
+            EXPECT_EQ("Fehler beim Öffnen der Datei: " + path + ".\n" + systemErrorText(row.error) + "(Fehlercode: " +
+                          std::to_string(row.error) + ")", e.what());
         }
-        EXPECT_EQ(row.opens, opened);
         if (row.sizeAfter < 0)
-            EXPECT_FALSE(fileExists(path));
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
         else
             EXPECT_EQ(static_cast<size_t>(row.sizeAfter), readWholeFile(path).size());
     }
 }
 
-TEST_F(Win32FileTest, OpenFailureGivesNameAndSystemText)
-{
-    try {
-        Win32File file(name, 3);
-        FAIL() << "a missing file opened";
-    } catch (Win32Exception& e) {
-        EXPECT_EQ(2u, e.getCode());
-        EXPECT_EQ("Fehler beim Öffnen der Datei: " + path + ".\n" + systemErrorText(2) + "(Fehlercode: 2)",
-                  std::string(e.what()));
-    }
-}
-
-TEST_F(Win32FileTest, ShareArgumentDecidesWhoElseMayOpen)
+TEST_F(Win32FileTest, ShareAndAccessArgumentsDecideWhoElseMayOpen)
 {
     writeWholeFile(path, "abc");
     {
@@ -71,57 +52,63 @@ TEST_F(Win32FileTest, ShareArgumentDecidesWhoElseMayOpen)
         EXPECT_THROW(Win32File(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, false), Win32Exception);
     }
     Win32File writer(name, 3, FILE_SHARE_READ, true);
-    // A reader is let in (it must itself allow the writer), a second writer is not.
-    Win32File reader(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, false);
-    try {
-        Win32File second(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, true);
-        ADD_FAILURE() << "a second writer got in";
-    } catch (Win32Exception& e) {
-        EXPECT_EQ(static_cast<unsigned long>(ERROR_SHARING_VIOLATION), e.getCode());
-    }
+    Win32File reader(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, false);  // it must itself allow the writer
+    EXPECT_THROW(Win32File(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, true), Win32Exception);
     char c = 'x';
     EXPECT_EQ(0ul, reader.write(&c, 1)) << "read-only handle wrote";
 }
 
-TEST_F(Win32FileTest, ReadStopsAtTheEnd)
+TEST_F(Win32FileTest, WritesAfterGoToEndCopiesShareThePositionReadsStopAtTheEnd)
 {
-    writeWholeFile(path, "0123456789");
+    writeWholeFile(path, "abc");
+    {
+        Win32File* original = new Win32File(name, 4, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        Win32File copy(*original), assigned(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE);
+        assigned = copy;
+        delete original;  // the copies hold handles of their own
+        copy.goToEnd();
+        EXPECT_EQ(2ul, copy.write(String("de")));
+        EXPECT_EQ(0ul, copy.write(String()));
+        char f = 'f';
+        EXPECT_EQ(1ul, assigned.write(&f, 1));  // one open file, one position
+    }
+    EXPECT_EQ("abcdef", readWholeFile(path));
     Win32File file(name, 3);
-    char buffer[32] = {};
+    char buffer[32];
     EXPECT_EQ(4ul, file.read(buffer, 4));
-    EXPECT_EQ(6ul, file.read(buffer, sizeof buffer));
-    EXPECT_EQ("456789", std::string(buffer, 6));
+    EXPECT_EQ(2ul, file.read(buffer, sizeof buffer));
+    EXPECT_EQ("ef", std::string(buffer, 2));
     EXPECT_EQ(0ul, file.read(buffer, sizeof buffer));
 }
 
-TEST_F(Win32FileTest, WritesTextWithoutNulAndAppendsAfterGoToEnd)
+// KRX_LZ_PLAIN and KRX_LZ_PACKED name a text and its SZDD form, packed by mscompress at build time.
+TEST(CompressedFileTest, ExpandsToTheOriginalBytesAndGetSizeKeepsThePosition)
 {
-    {
-        Win32File file(name, 2);
-        EXPECT_EQ(3ul, file.write(String("abc")));
-        EXPECT_EQ(0ul, file.write(String()));
-        file.flush();
-        EXPECT_EQ(3ul, file.getSize());
+    std::string original = readWholeFile(KRX_LZ_PLAIN);
+    ASSERT_GT(original.size(), 8192u) << "the sample must outgrow the 4 KiB window";
+    ASSERT_NE(original.size(), readWholeFile(KRX_LZ_PACKED).size()) << "the sample is not packed";
+    for (char const* name : {KRX_LZ_PACKED, KRX_LZ_PLAIN}) {  // an unpacked file reads as it is
+        CompressedFile file(String(name), 3, 1);
+        std::string content, buffer(1000, '\0');
+        unsigned long n = file.read(&buffer[0], 100);
+        EXPECT_EQ(original.size(), file.getSize()) << name;
+        for (; n > 0; n = file.read(&buffer[0], 1000))
+            content.append(buffer, 0, n);
+        EXPECT_EQ(original, content) << name;
     }
-    {
-        Win32File file(name, 4);
-        file.goToEnd();
-        EXPECT_EQ(2ul, file.write(String("de")));
-        char f = 'f';
-        EXPECT_EQ(1ul, file.write(&f, 1));
-    }
-    EXPECT_EQ("abcdef", readWholeFile(path));
 }
 
-TEST_F(Win32FileTest, CopyOutlivesTheOriginal)
+TEST(CompressedFileTest, MissingFileThrowsExceptionWithoutSystemText)
 {
-    Win32File* original = new Win32File(name, 2, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    Win32File copy(*original);
-    Win32File assigned(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE);
-    assigned = copy;
-    delete original;
-    EXPECT_EQ(2ul, copy.write(String("xy")));
-    EXPECT_EQ(1ul, assigned.write(String("z")));  // one open file, one position
-    copy.flush();
-    EXPECT_EQ("xyz", readWholeFile(path));
+    // LZ32 also tries the packed name (last character '_'), so neither may exist.
+    std::string path = scratchPath("CompressedFileTest");
+    DeleteFileA(path.c_str());
+    DeleteFileA((path.substr(0, path.size() - 1) + "_").c_str());
+    try {
+        CompressedFile file(String(path.c_str()), 3);
+        FAIL() << "a missing file opened";
+    } catch (Exception& e) {
+        EXPECT_TRUE(typeid(e) == typeid(Exception)) << "thrown as " << typeid(e).name();
+        EXPECT_EQ("Fehler beim Öffnen der Datei: " + path + ".", std::string(e.what()));
+    }
 }

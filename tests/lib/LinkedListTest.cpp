@@ -4,317 +4,148 @@
 
 #include <vector>
 
-#include "LinkedList.h"
 #include "LinkedListEnumeration.h"
-#include "Map.h"
 #include "MapEnumeration.h"
 
 namespace {
 
 int a = 1, b = 2, c = 3, x = 4;
+using Items = std::vector<void*>;
 
 // The list's contents, walked through its own cursor.
-std::vector<void*> contents(LinkedList& list)
+Items contents(LinkedList& list)
 {
-    std::vector<void*> out;
-    list.startEnumeration();
-    while (list.hasMoreAfter())
+    Items out;
+    for (list.startEnumeration(); list.hasMoreAfter();)
         out.push_back(list.next());
     return out;
 }
 
 struct LinkedListAbcTest : testing::Test {
     LinkedList list;
-    void SetUp() override
-    {
-        list.insertAfterLast(&a);
-        list.insertAfterLast(&b);
-        list.insertAfterLast(&c);
-    }
+    void SetUp() override { refill(); }
+    void refill() { list.removeAll(); for (int* p : {&a, &b, &c}) list.insertAfterLast(p); }
 };
 
-}
-
-TEST(LinkedListTest, EmptyListYieldsNullEverywhere)
+// Inserts, walks (under the list's lock) and removes its own elements; returns the faults seen.
+DWORD WINAPI hammer(void* arg)
 {
-    LinkedList list;
-    EXPECT_EQ(nullptr, list.first());
-    EXPECT_EQ(nullptr, list.last());
-    EXPECT_EQ(nullptr, list.next());
-    EXPECT_EQ(nullptr, list.before());
-    EXPECT_EQ(nullptr, list.remove());
-    EXPECT_EQ(nullptr, list.removeFirst());
-    EXPECT_EQ(nullptr, list.removeLast());
-    EXPECT_EQ(nullptr, list.replace(&a));
-    EXPECT_EQ(nullptr, list.elementAt(0));
-    EXPECT_FALSE(list.hasMoreAfter());
-    EXPECT_FALSE(list.hasMoreBefore());
-    EXPECT_FALSE(list.find(nullptr));
-    EXPECT_EQ(0u, list.size());
+    LinkedList& list = *static_cast<LinkedList*>(arg);
+    std::vector<int> values(25);
+    DWORD faults = 0;
+    for (int round = 0; round < 20; ++round) {
+        for (int& v : values)
+            list.insertAfterLast(&v);
+        list.mutexLock();
+        faults += contents(list).size() != list.size();
+        list.mutexUnlock();
+        for (int& v : values)
+            faults += !list.remove(&v);
+    }
+    return faults;
 }
 
-TEST_F(LinkedListAbcTest, NextAndBeforeWrapAround)
+}
+
+TEST_F(LinkedListAbcTest, CursorWrapsAroundAndStaysPutOnElementAtAndFailedFind)
 {
     list.startEnumeration();
-    EXPECT_TRUE(list.hasMoreAfter());
+    EXPECT_EQ((Items{&a, &b, &c}), (Items{list.next(), list.next(), list.next()}));
+    EXPECT_FALSE(list.hasMoreAfter());
     EXPECT_EQ(&a, list.next());
-    EXPECT_EQ(&b, list.next());
-    EXPECT_EQ(&c, list.next());
-    EXPECT_FALSE(list.hasMoreAfter());
-    EXPECT_EQ(&a, list.next());  // wraps to the first
-
     list.startEnumeration();
-    EXPECT_TRUE(list.hasMoreBefore());
-    EXPECT_EQ(&c, list.before());  // from nothing to the last
-    EXPECT_EQ(&b, list.before());
-    EXPECT_EQ(&a, list.before());
+    EXPECT_EQ((Items{&c, &b, &a}), (Items{list.before(), list.before(), list.before()}));
     EXPECT_FALSE(list.hasMoreBefore());
-    EXPECT_EQ(&c, list.before());  // wraps to the last
+    EXPECT_EQ(&c, list.before());
+
+    list.find(&b);
+    EXPECT_EQ((Items{&a, &c, nullptr, nullptr}),
+              (Items{list.elementAt(0), list.elementAt(2), list.elementAt(3), list.elementAt(-1)}));
+    EXPECT_FALSE(list.find(&x));
+    EXPECT_EQ(&c, list.next());  // still after b
+    EXPECT_EQ(&c, list.remove());  // takes the cursor's element
+    EXPECT_EQ(nullptr, list.remove());  // the cursor went with it
+    EXPECT_EQ(&a, list.next());
+    EXPECT_FALSE(list.remove(&x));
+    EXPECT_TRUE(list.remove(&a));
+    EXPECT_EQ((Items{&b}), contents(list));
 }
 
 TEST_F(LinkedListAbcTest, InsertsPlaceAroundTheCursorAndMoveIt)
 {
-    list.startEnumeration();
-    list.insertAfter(&x);  // no cursor: appends
-    EXPECT_EQ((std::vector<void*>{&a, &b, &c, &x}), contents(list));
-    list.remove(&x);
-
-    list.startEnumeration();
-    list.insertBefore(&x);  // no cursor: prepends
-    EXPECT_EQ((std::vector<void*>{&x, &a, &b, &c}), contents(list));
-    list.remove(&x);
-
-    list.find(&b);
-    list.insertAfter(&x);
-    EXPECT_EQ(&x, list.replace(&x));  // the new element is the cursor
-    EXPECT_EQ((std::vector<void*>{&a, &b, &x, &c}), contents(list));
-    list.remove(&x);
-
-    list.find(&b);
-    list.insertBefore(&x);
-    EXPECT_EQ(&b, list.next());  // the cursor was on x
-    EXPECT_EQ((std::vector<void*>{&a, &x, &b, &c}), contents(list));
-
-    LinkedList one;
-    one.insertAfter(&a);
-    EXPECT_EQ(&a, one.first());
-    EXPECT_EQ(&a, one.last());
-    one.insertBeforeFirst(&x);
-    EXPECT_EQ((std::vector<void*>{&x, &a}), contents(one));
-}
-
-TEST_F(LinkedListAbcTest, FindRestoresCursorWhenMissingAndRemoveTakesFoundElement)
-{
-    list.find(&b);
-    EXPECT_FALSE(list.find(&x));
-    EXPECT_EQ(&c, list.next());  // still after b
-
-    EXPECT_TRUE(list.find(&c));
-    EXPECT_EQ(&c, list.remove());
-    EXPECT_EQ((std::vector<void*>{&a, &b}), contents(list));
-
-    EXPECT_FALSE(list.remove(&x));
-    EXPECT_EQ(2u, list.size());
-    EXPECT_TRUE(list.remove(&a));
-    EXPECT_EQ((std::vector<void*>{&b}), contents(list));
-}
-
-TEST_F(LinkedListAbcTest, RemovingTheCursorRestartsTheWalk)
-{
-    list.find(&b);
-    list.remove();
-    EXPECT_EQ(nullptr, list.remove());  // no cursor any more
-    EXPECT_EQ(&a, list.next());
-    EXPECT_EQ(&c, list.removeLast());
-    EXPECT_EQ(&a, list.removeFirst());
-    EXPECT_EQ(0u, list.size());
-}
-
-TEST_F(LinkedListAbcTest, ElementAtDoesNotMoveTheCursor)
-{
-    list.find(&b);
-    EXPECT_EQ(&a, list.elementAt(0));
-    EXPECT_EQ(&c, list.elementAt(2));
-    EXPECT_EQ(nullptr, list.elementAt(3));
-    EXPECT_EQ(nullptr, list.elementAt(-1));
-    EXPECT_EQ(&c, list.next());
-}
-
-TEST_F(LinkedListAbcTest, RemoveAllEmptiesEvenWithNullData)
-{
+    // Without a cursor (after startEnumeration) insertAfter appends and insertBefore prepends.
+    struct Row { int* cursor; bool after; Items want; } const rows[] = {
+        {nullptr, true, {&a, &b, &c, &x}}, {nullptr, false, {&x, &a, &b, &c}},
+        {&b, true, {&a, &b, &x, &c}},      {&b, false, {&a, &x, &b, &c}},
+    };
+    for (Row const& row : rows) {
+        SCOPED_TRACE(std::string(row.cursor ? "on b, " : "no cursor, ") + (row.after ? "after" : "before"));
+        refill();
+        row.cursor ? (void)list.find(row.cursor) : list.startEnumeration();
+        row.after ? list.insertAfter(&x) : list.insertBefore(&x);
+        EXPECT_EQ(&x, list.replace(&x));  // the new element is the cursor
+        EXPECT_EQ(row.want, contents(list));
+    }
+    list.insertBeforeFirst(&b);
+    EXPECT_EQ(&b, list.first());
     list.insertAfterLast(nullptr);
-    list.removeAll();
+    list.removeAll();  // null data must not end it early
     EXPECT_EQ(0u, list.size());
-    EXPECT_EQ(nullptr, list.first());
 }
 
-TEST_F(LinkedListAbcTest, EnumerationWalksWithItsOwnCursor)
+TEST_F(LinkedListAbcTest, EnumerationHasItsOwnCursorAndIsToldOfRemovals)
 {
-    LinkedListEnumeration e(&list);
+    LinkedListEnumeration e(&list), onLast(&list);
     list.find(&c);
-    EXPECT_EQ(&a, e.next());
-    EXPECT_EQ(&b, e.next());
-    EXPECT_TRUE(e.hasMoreAfter());
-    EXPECT_EQ(&c, e.next());
-    EXPECT_FALSE(e.hasMoreAfter());
-    EXPECT_EQ(&a, e.next());  // wraps
+    EXPECT_EQ((Items{&a, &b, &c, &a}), (Items{e.next(), e.next(), e.next(), e.next()}));  // wraps
     EXPECT_FALSE(list.hasMoreAfter());  // the list's own cursor is still on c
-}
-
-TEST_F(LinkedListAbcTest, EnumerationToldOfRemovalMovesToSuccessor)
-{
-    LinkedListEnumeration e(&list);
-    e.next();
     e.next();  // on b
+    onLast.next(), onLast.next(), onLast.next();
     list.remove(&b);
     EXPECT_FALSE(e.hasMoreAfter());  // moved on to c, the last
-    EXPECT_EQ(&a, e.next());
-
-    LinkedListEnumeration onLast(&list);
-    onLast.next();
-    onLast.next();  // on c, the last
     list.remove(&c);
-    EXPECT_EQ(&a, onLast.next());  // successor was null: starts again at the first
-}
-
-TEST_F(LinkedListAbcTest, SynchronisierenLetsTheListActOnTheEnumeratedElement)
-{
-    LinkedListEnumeration e(&list);
-    e.next();
-    e.next();
-    e.synchronisieren();
-    EXPECT_EQ(&b, list.remove());
-    EXPECT_EQ((std::vector<void*>{&a, &c}), contents(list));
-}
-
-TEST(LinkedListTest, ListWithoutInnerListDoesNotTellEnumerations)
-{
-    LinkedList list(true);
-    list.insertAfterLast(&a);
-    list.insertAfterLast(&b);
-    LinkedListEnumeration e(&list);
+    EXPECT_EQ(&a, onLast.next());  // no successor: starts again at the first
+    list.insertAfterLast(&b);  // the list's cursor goes to b
     EXPECT_EQ(&a, e.next());
-    list.insertAfterLast(&c);
-    EXPECT_EQ(&b, list.elementAt(1));
-    EXPECT_EQ(3u, list.size());
+    e.synchronisieren();
+    EXPECT_EQ(&a, list.remove());
 }
 
-namespace {
-
-struct Hammer {
-    LinkedList* list;
-    int base;
-    bool ok;
-};
-
-// Inserts, walks and removes its own elements; walks hold the list's lock.
-DWORD WINAPI hammer(void* arg)
-{
-    Hammer* h = static_cast<Hammer*>(arg);
-    std::vector<int> values(25);
-    for (int round = 0; round < 20; ++round) {
-        for (int i = 0; i < 25; ++i) {
-            values[i] = h->base + i;
-            h->list->insertAfterLast(&values[i]);
-        }
-        h->list->mutexLock();
-        unsigned int seen = 0;
-        h->list->startEnumeration();
-        while (h->list->hasMoreAfter()) {
-            h->list->next();
-            ++seen;
-        }
-        if (seen != h->list->size())
-            h->ok = false;
-        h->list->mutexUnlock();
-        for (int i = 0; i < 25; ++i)
-            if (!h->list->remove(&values[i]))
-                h->ok = false;
-    }
-    return 0;
-}
-
-}
-
-TEST(LinkedListTest, TwoThreadsHammeringOneListLeaveItConsistent)
+TEST(LinkedListTest, IsItsOwnReentrantMutexAndStaysWholeUnderTwoThreads)
 {
     LinkedList list;
-    Hammer one{&list, 0, true}, two{&list, 1000, true};
-    HANDLE threads[2] = {CreateThread(nullptr, 0, hammer, &one, 0, nullptr),
-                         CreateThread(nullptr, 0, hammer, &two, 0, nullptr)};
+    list.mutexLock();
+    list.mutexLock();
+    list.mutexUnlock();  // still owned once: the threads must wait
+    HANDLE threads[2] = {CreateThread(nullptr, 0, hammer, &list, 0, nullptr),
+                         CreateThread(nullptr, 0, hammer, &list, 0, nullptr)};
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForMultipleObjects(2, threads, FALSE, 200));
+    list.mutexUnlock();
     ASSERT_EQ(WAIT_OBJECT_0, WaitForMultipleObjects(2, threads, TRUE, 60000));
-    CloseHandle(threads[0]);
-    CloseHandle(threads[1]);
-    EXPECT_TRUE(one.ok);
-    EXPECT_TRUE(two.ok);
-    EXPECT_EQ(0u, list.size());
-    EXPECT_EQ(nullptr, list.first());
-    EXPECT_EQ(nullptr, list.last());
+    for (HANDLE t : threads) {
+        DWORD faults = 99;
+        EXPECT_TRUE(GetExitCodeThread(t, &faults) && faults == 0) << faults << " faults";
+        CloseHandle(t);
+    }
+    for (void* got : {list.first(), list.last(), list.next(), list.before(), list.remove(), list.removeFirst(),
+                      list.removeLast(), list.replace(&a), list.elementAt(0)})
+        EXPECT_EQ(nullptr, got);  // and nothing else breaks on the empty list
+    EXPECT_FALSE(list.hasMoreAfter() || list.hasMoreBefore() || list.find(nullptr));
 }
 
-TEST(MutexTest, IsReentrantForItsOwner)
-{
-    Mutex m;
-    m.mutexLock();
-    m.mutexLock();
-    m.mutexUnlock();
-    // Still owned once: another thread must not get it yet.
-    struct Probe {
-        static DWORD WINAPI tryLock(void* arg)
-        {
-            Mutex* mutex = static_cast<Mutex*>(arg);
-            mutex->mutexLock();
-            mutex->mutexUnlock();
-            return 0;
-        }
-    };
-    HANDLE t = CreateThread(nullptr, 0, Probe::tryLock, &m, 0, nullptr);
-    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(t, 200));
-    m.mutexUnlock();
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(t, 5000));
-    CloseHandle(t);
-}
-
-TEST(MapTest, PutReplacesGetIsCaseSensitive)
+TEST(MapTest, PutReplacesKeysAreCaseSensitiveInInsertionOrder)
 {
     Map map;
-    EXPECT_EQ(nullptr, map.put("a", &a));
-    EXPECT_EQ(&a, map.put("a", &b));
-    EXPECT_EQ(1u, map.size());
-    EXPECT_EQ(&b, map.get("a"));
-    EXPECT_EQ(nullptr, map.get("A"));
-    EXPECT_EQ(nullptr, map.find("A"));
-    ASSERT_NE(nullptr, map.find("a"));
-    EXPECT_EQ(0, map.find("a")->key != String("a"));
-
+    EXPECT_EQ(nullptr, map.put("k1", &a));
+    EXPECT_EQ(&a, map.put("k1", &b));
     map.put("Ä", &c);
-    EXPECT_EQ(&c, map.get("Ä"));
-    EXPECT_EQ(nullptr, map.get("ä"));
-}
-
-TEST(MapTest, RemoveFirstAndLastReturnValuesInInsertionOrder)
-{
-    Map map;
-    map.put("eins", &a);
-    map.put("zwei", &b);
-    map.put("drei", &c);
-    EXPECT_EQ(&a, map.removeFirst());
-    EXPECT_EQ(&c, map.removeLast());
-    EXPECT_EQ(&b, map.get("zwei"));
-    EXPECT_EQ(nullptr, map.get("eins"));
-    EXPECT_EQ(&b, map.removeLast());
-    EXPECT_EQ(nullptr, map.removeLast());
-    EXPECT_EQ(0u, map.size());
-}
-
-TEST(MapTest, EnumerationStepsOnceForKeyAndOnceForValue)
-{
-    Map map;
-    map.put("k1", &a);
-    map.put("k2", &b);
-    MapEnumeration e(&map);
-    EXPECT_TRUE(e.hasMoreAfter());
+    map.put("k3", &x);
+    EXPECT_EQ((Items{&b, nullptr, &c, nullptr}), (Items{map.get("k1"), map.get("K1"), map.get("Ä"), map.get("ä")}));
+    EXPECT_EQ(&c, map.find("Ä") ? map.find("Ä")->value : nullptr);
+    MapEnumeration e(&map);  // each call steps on by one item
     EXPECT_STREQ("k1", e.nextKey().getChars());
-    EXPECT_EQ(&b, e.nextValue());
-    EXPECT_FALSE(e.hasMoreAfter());
+    EXPECT_EQ(&c, e.nextValue());
+    EXPECT_TRUE(e.hasMoreAfter());
+    EXPECT_EQ((Items{&b, &x, nullptr}), (Items{map.removeFirst(), map.removeLast(), map.get("k1")}));
+    EXPECT_EQ(1u, map.size());
 }

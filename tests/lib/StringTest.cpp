@@ -1,212 +1,85 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
 
 #include "String.h"
 
-namespace {
+static std::string str(String const& s) { return std::string(s.getChars(), s.length()); }
+static char* cs(char const* s) { return const_cast<char*>(s); }
 
-std::string str(String const& s)
+// One row per expression; a failing row prints its expression.
+template <typename T> struct StringRow { char const* expr; T got, want; };
+#define TXT(expr, want) {#expr, str(expr), want}
+#define NUM(expr, want) {#expr, static_cast<int>(expr), want}
+
+template <typename T> static void check(std::initializer_list<StringRow<T>> rows)
 {
-    return std::string(s.getChars(), s.length());
+    for (StringRow<T> const& r : rows)
+        EXPECT_EQ(r.want, r.got) << r.expr;
 }
 
-}
-
-TEST(StringTest, ConstructorsOwnExactTextAndLength)
+TEST(StringTest, OwnsDeepCopiesAndSurvivesSelfAssignment)
 {
-    String empty;
-    ASSERT_NE(nullptr, empty.getChars());
-    EXPECT_EQ(0u, empty.length());
-    EXPECT_STREQ("", empty.getChars());
-
-    EXPECT_EQ("xxx", str(String('x', 3)));
-    EXPECT_EQ(0u, String('x', 0).length());
-    EXPECT_EQ("0", str(String(0u)));
-    EXPECT_EQ("0", str(String(0)));
-    EXPECT_EQ("-15", str(String(-15)));
-    EXPECT_EQ("4294967295", str(String(4294967295u)));
-    EXPECT_EQ("-2147483648", str(String(-2147483647 - 1)));
-}
-
-TEST(StringTest, CopiesAreDeepAndIndependent)
-{
+    EXPECT_STREQ("", String().getChars());
     char source[] = "Gerät";
-    String a(source);
-    source[0] = 'X';  // the String keeps its own copy
-    EXPECT_EQ("Gerät", str(a));
-
-    String b(a);
-    EXPECT_NE(a.getChars(), b.getChars());
-    b[0] = 'g';
-    EXPECT_EQ("Gerät", str(a));
-    EXPECT_EQ("gerät", str(b));
-
-    String c;
+    String a(source), b(a), c;
+    source[0] = 'X';
     c = a;
-    EXPECT_NE(a.getChars(), c.getChars());
+    b[0] = 'g';
     c += "!";
+    EXPECT_EQ("Gerät gerät Gerät!", str(a) + " " + str(b) + " " + str(c));
+    a = a;
     EXPECT_EQ("Gerät", str(a));
+    a = a.getChars() + 1;  // a pointer into its own block
+    EXPECT_EQ("erät", str(a));
+    EXPECT_EQ(&a, &(a += 'x'));
 }
 
-TEST(StringTest, SelfAssignmentLeavesTextUnchanged)
+TEST(StringTest, DerivedTexts)
 {
-    String s("abc");
-    String& alias = s;
-    s = alias;
-    EXPECT_EQ("abc", str(s));
-    s = s.getChars();  // its own character pointer
-    EXPECT_EQ("abc", str(s));
-    s = s.getChars() + 1;  // a pointer into its own block
-    EXPECT_EQ("bc", str(s));
+    check<std::string>({
+        TXT(String('x', 3), "xxx"), TXT(String(0), "0"),
+        TXT(String(4294967295u), "4294967295"), TXT(String(-2147483647 - 1), "-2147483648"),
+        TXT(String("ab") + String("cd"), "abcd"), TXT(String() + 'x', "x"),
+        TXT(String("ab") + '\0', "ab"),  // a NUL does not lengthen the text
+        TXT(String("ab") * 3, "ababab"), TXT(String("ab") * 0, ""),
+        // The second argument is an end position, clamped to the length.
+        TXT(String("abcdef")(2, 4), "cd"), TXT(String("abcdef")(2, 99), "cdef"), TXT(String("abcdef")(2, 2), ""),
+        TXT(String("abcdef")(3), "def"), TXT(String("abc")(3), ""),
+        TXT(String("  a b  ").trim(), "a b"), TXT(String("\ta\r\n").trim(), "\ta\r\n"),  // spaces only
+        TXT(String("  a b  ").ltrim(), "a b  "), TXT(String("  a b  ").rtrim(), "  a b"), TXT(String("  ").rtrim(), ""),
+        TXT(String("7").padl(3, '0'), "007"), TXT(String("7").padr(3, '.'), "7.."),
+        TXT(String("x").padl(3), "  x"), TXT(String("x").padr(3), "x  "), TXT(String("abc").padl(2), "abc"),
+        TXT(String("Grün").toUpperCase(), "GRüN"),  // umlauts stay as they are
+        TXT(String("STRAßE ÄÖÜ").toLowerCase(), "straße ÄÖÜ"),
+        TXT(String("a\r\nb\nc").filterCrLf(), "a b c"), TXT(String("a\rb").filterCrLf(), "ab"),
+        TXT(String("a(b)c").filterKlammertext(), "ac"), TXT(String("a(b(c)d)e").filterKlammertext(), "ae"),
+        TXT(String("x (y) z").filterKlammertext(), "x  z"), TXT(String("[a]{b}<c>").filterKlammertext(), "[a]{b}<c>"),
+        TXT(String("a(b").filterKlammertext(), "a"),  // unclosed: the rest goes
+        // A surplus ")" drops the text until a "(" brings the depth back to 0.
+        TXT(String("a)b(c").filterKlammertext(), "ac"), TXT(String("ab))cd((ef").filterKlammertext(), "abef"),
+    });
 }
 
-TEST(StringTest, ConcatenationAndRepetition)
+TEST(StringTest, PositionsComparisonsAndTests)
 {
-    String a("ab");
-    EXPECT_EQ("abcd", str(a + String("cd")));
-    EXPECT_EQ("ab", str(a));  // + leaves the receiver alone
-
-    EXPECT_EQ("x", str(String() + 'x'));
-    String withNul = a + '\0';
-    EXPECT_EQ(2u, withNul.length());
-    a += '\0';
-    EXPECT_EQ("ab", str(a));
-    EXPECT_EQ(2u, a.length());
-
-    String& r = (a += String("c"));
-    EXPECT_EQ(&a, &r);
-    a += 'd';
-    EXPECT_EQ("abcd", str(a));
-
-    EXPECT_EQ("ababab", str(String("ab") * 3));
-    EXPECT_EQ("", str(String("ab") * 0));
-    EXPECT_EQ("", str(String() * 5));
-}
-
-TEST(StringTest, CharAtChecksBoundsIndexDoesNot)
-{
-    String s("abc");
-    EXPECT_EQ('c', s.charAt(2));
-    EXPECT_EQ('\0', s.charAt(3));
-    EXPECT_EQ('\0', s.charAt(1000));
-    EXPECT_EQ(s.getChars(), ~s);
-}
-
-TEST(StringTest, SubstringTakesEndPositionClampedToLength)
-{
-    String s("abcdef");
-    EXPECT_EQ("cd", str(s(2, 4)));
-    EXPECT_EQ("cdef", str(s(2, 99)));
-    EXPECT_EQ("", str(s(2, 2)));
-    EXPECT_EQ("", str(String("abc")(3)));
-    EXPECT_EQ("def", str(s(3)));
-    EXPECT_EQ("abcdef", str(s));
-}
-
-TEST(StringTest, IndexOfCountsFromStartOfWholeText)
-{
-    String xyz("xyz");
-    EXPECT_EQ(1, xyz.indexOf(const_cast<char*>("y"), 0));
-    EXPECT_EQ(3, String("xyzy").indexOf(const_cast<char*>("y"), 2));
-    EXPECT_EQ(-1, xyz.indexOf(const_cast<char*>("q")));
-    EXPECT_EQ(-1, xyz.indexOf(const_cast<char*>("x"), 1));
-    EXPECT_EQ(2, xyz.indexOf(const_cast<char*>(""), 2));
-    String needle("yz");
-    EXPECT_EQ(1, xyz.indexOf(needle));
-    EXPECT_EQ(-1, xyz.indexOf(needle, 2));
-}
-
-TEST(StringTest, TrimsRemoveSpacesOnly)
-{
-    EXPECT_EQ("a b", str(String("  a b  ").trim()));
-    EXPECT_EQ("a b  ", str(String("  a b  ").ltrim()));
-    EXPECT_EQ("  a b", str(String("  a b  ").rtrim()));
-    EXPECT_EQ("", str(String("    ").trim()));
-    EXPECT_EQ("", str(String("    ").rtrim()));
-    EXPECT_EQ("\ta\r\n", str(String("\ta\r\n").trim()));
-    EXPECT_EQ("", str(String().trim()));
-}
-
-TEST(StringTest, PaddingFillsToWidth)
-{
-    EXPECT_EQ("007", str(String("7").padl(3, '0')));
-    EXPECT_EQ("7..", str(String("7").padr(3, '.')));
-    EXPECT_EQ("abc", str(String("abc").padr(3)));
-    EXPECT_EQ("abc", str(String("abc").padl(3)));
-    EXPECT_EQ("  x", str(String("x").padl(3)));
-    EXPECT_EQ("x  ", str(String("x").padr(3)));
-}
-
-TEST(StringTest, CaseMappingLeavesUmlautsAlone)
-{
-    EXPECT_EQ("GRüN", str(String("Grün").toUpperCase()));
-    EXPECT_EQ("straße äöü", str(String("STRAßE äöü").toLowerCase()));
-    EXPECT_EQ("ÄÖÜ", str(String("ÄÖÜ").toLowerCase()));
-    EXPECT_EQ('A', String::toUpperCase('a'));
-    EXPECT_EQ('\xE4', String::toUpperCase('\xE4'));
-    EXPECT_EQ('\xC4', String::toLowerCase('\xC4'));
-    EXPECT_EQ('1', String::toLowerCase('1'));
-}
-
-TEST(StringTest, ComparisonIsBytewiseWithHighBytesLast)
-{
-    String z("Z"), ae("Ä"), a("a");
-    EXPECT_EQ(1, ae.compareTo(z));
-    EXPECT_EQ(-1, z.compareTo(ae));
-    EXPECT_EQ(1, ae.compareTo(a));  // 0xC4 sorts after every ASCII byte
-    EXPECT_EQ(0, a.compareTo(const_cast<char*>("a")));
-    EXPECT_EQ(-1, String("ab").compareTo(const_cast<char*>("abc")));
-    EXPECT_EQ(1, String("abc").compareTo(const_cast<char*>("ab")));
-
-    EXPECT_EQ(1, String("x") == String("x"));
-    EXPECT_EQ(0, String("x") == String("X"));
-    EXPECT_EQ(0, String("x") != String("x"));
-    EXPECT_NE(0, String("x") != String("X"));
-}
-
-TEST(StringTest, StartsWith)
-{
-    String s("Velmora");
-    String empty, longer("Velmora KRX"), prefix("Vel");
-    EXPECT_TRUE(s.startsWith(prefix));
-    EXPECT_TRUE(s.startsWith(empty));
-    EXPECT_FALSE(s.startsWith(longer));
-    EXPECT_FALSE(s.startsWith(const_cast<char*>("vel")));
-    EXPECT_TRUE(s.startsWith(const_cast<char*>("Velmora")));
-}
-
-TEST(StringTest, FilterKlammertextRemovesParenthesisedPassages)
-{
-    struct Case { char const* in; char const* out; } cases[] = {
-        {"a(b)c", "ac"},
-        {"a(b(c)d)e", "ae"},       // nested pairs go whole
-        {"a)b(c", "ac"},           // surplus ")" drops until a "(" restores depth 0
-        {"a(b", "a"},              // unclosed "(" drops the rest
-        {"x (y) z", "x  z"},       // blanks around stay
-        {"[a]{b}<c>", "[a]{b}<c>"},
-        {"()", ""},
-        {"", ""},
-        {"ab))cd((ef", "abef"},     // two surplus ")" are undone by two "("
-    };
-    for (auto const& c : cases)
-        EXPECT_EQ(c.out, str(String(c.in).filterKlammertext())) << "input: " << c.in;
-}
-
-TEST(StringTest, FilterCrLf)
-{
-    EXPECT_EQ("a b", str(String("a\r\nb").filterCrLf()));
-    EXPECT_EQ("a b c", str(String("a\nb\nc").filterCrLf()));
-    EXPECT_EQ("ab", str(String("a\rb").filterCrLf()));
-    EXPECT_EQ(" ", str(String("\r\n\r").filterCrLf()));
-}
-
-TEST(StringTest, IsDigit)
-{
-    EXPECT_TRUE(String().isDigit());
-    EXPECT_TRUE(String("0123456789").isDigit());
-    EXPECT_FALSE(String("12a").isDigit());
-    EXPECT_FALSE(String("-1").isDigit());
-    EXPECT_FALSE(String("1 ").isDigit());
-    EXPECT_FALSE(String("1.5").isDigit());
+    String ae("Ä"), z("Z"), yz("yz"), vel("Vel"), empty;
+    check<int>({
+        NUM(String("abc").charAt(2), 'c'), NUM(String("abc").charAt(3), 0), NUM(String("abc").charAt(1000), 0),
+        NUM(String("xyz").indexOf(cs("y"), 0), 1),
+        NUM(String("xyzy").indexOf(cs("y"), 2), 3),  // counted from the start of the text
+        NUM(String("xyz").indexOf(cs("x"), 1), -1), NUM(String("xyz").indexOf(cs("q")), -1),
+        NUM(String("xyz").indexOf(cs(""), 2), 2),
+        NUM(String("xyz").indexOf(yz), 1), NUM(String("xyz").indexOf(yz, 2), -1),
+        NUM(ae.compareTo(z), 1), NUM(z.compareTo(ae), -1),  // bytes above 0x7F sort after ASCII
+        NUM(ae.compareTo(cs("a")), 1), NUM(String("a").compareTo(cs("a")), 0),
+        NUM(String("ab").compareTo(cs("abc")), -1), NUM(String("abc").compareTo(cs("ab")), 1),
+        NUM(String("x") == String("x"), 1), NUM(String("x") == String("X"), 0),
+        NUM(String("x") != String("x"), 0), NUM((String("x") != String("X")) != 0, 1),
+        NUM(String("Velmora").startsWith(vel), 1), NUM(String("Velmora").startsWith(empty), 1),
+        NUM(String("Velmora").startsWith(cs("vel")), 0), NUM(vel.startsWith(cs("Velmora")), 0),
+        NUM(String::toUpperCase('a'), 'A'), NUM(String::toLowerCase('\xC4'), '\xC4'),
+        NUM(String().isDigit(), 1), NUM(String("0123456789").isDigit(), 1),
+        NUM(String("12a").isDigit(), 0), NUM(String("-1").isDigit(), 0), NUM(String("1.5").isDigit(), 0),
+    });
 }

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
+#include <atomic>
 #include <vector>
 
+#include "ThreadTimer.h"
 #include "Timer.h"
 
 namespace {
@@ -13,9 +13,7 @@ class Wecker : public Timer
 public:
     std::vector<UINT_PTR> seen;
     bool killInCallback = false;
-
-    UINT_PTR start(unsigned int elapse) { return startTimer(elapse); }
-    void kill(UINT_PTR id) { killTimer(id); }
+    using Timer::startTimer, Timer::killTimer;
 
 protected:
     void notifyTimer(UINT_PTR id) override
@@ -29,66 +27,116 @@ protected:
 // The timers call back from this thread's message dispatching.
 void pumpMessages(DWORD milliseconds)
 {
-    DWORD end = GetTickCount() + milliseconds;
-    for (DWORD now = GetTickCount(); static_cast<LONG>(end - now) > 0; now = GetTickCount()) {
+    MSG msg;
+    for (DWORD end = GetTickCount() + milliseconds, now; static_cast<LONG>(end - (now = GetTickCount())) > 0;) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-        MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
             DispatchMessageA(&msg);
     }
 }
 
+class ThreadWecker : public ThreadTimer
+{
+public:
+    std::atomic<int> calls{0};
+    std::atomic<bool> killed{false}, finished{false}, fault{false};  // fault: called back after, or during, kill
+    DWORD callbackThread = 0, recordThread = 0, holdMilliseconds = 0;
+    int callbackPriority = THREAD_PRIORITY_ERROR_RETURN;
+    HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ~ThreadWecker() { CloseHandle(entered); }
+    THREADTIMER* start(unsigned int delay) { return startThreadTimer(delay); }
+    void kill(THREADTIMER* record)
+    {
+        killThreadTimer(record);
+        killed = true;
+        fault = fault || (calls > 0 && !finished);
+    }
+
+protected:
+    void notifyThreadTimer(THREADTIMER* record) override
+    {
+        fault = fault || killed;
+        callbackThread = GetCurrentThreadId();
+        recordThread = record->threadId;
+        callbackPriority = GetThreadPriority(GetCurrentThread());
+        ++calls;
+        SetEvent(entered);
+        Sleep(holdMilliseconds);
+        finished = true;
+    }
+};
+
+// Wine 8 answers GetProcessHandleCount with 0, so then count the open handles by asking for
+// the information of every handle value (multiples of 4) up to a long run of unused ones.
+DWORD handleCount()
+{
+    DWORD n = 0, flags, unused = 0;
+    if (GetProcessHandleCount(GetCurrentProcess(), &n) && n > 0)
+        return n;
+    for (ULONG_PTR value = 4; unused < 1024; value += 4)
+        unused = GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? (++n, 0) : unused + 1;
+    return n;
 }
 
-TEST(TimerTest, EachObjectGetsOnlyItsOwnIds)
-{
-    Wecker fast, slow;
-    UINT_PTR fastId = fast.start(20);
-    UINT_PTR slowId = slow.start(70);
-    ASSERT_NE(0u, fastId);
-    ASSERT_NE(0u, slowId);
-    ASSERT_NE(fastId, slowId);
-    pumpMessages(700);
-    fast.kill(fastId);
-    slow.kill(slowId);
+}
 
+TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
+{
+    Wecker fast, slow, once;
+    once.killInCallback = true;
+    UINT_PTR fastId = fast.startTimer(20), slowId = slow.startTimer(70);
+    once.startTimer(10);
+    ASSERT_TRUE(fastId && slowId && fastId != slowId) << fastId << ", " << slowId;
+    fast.killTimer(fastId + 1000);  // unknown ids are harmless
+    fast.killTimer(0);
+    pumpMessages(700);
+    fast.killTimer(fastId);
+    slow.killTimer(slowId);
+    slow.killTimer(slowId);
+    EXPECT_EQ(1u, once.seen.size()) << "a timer killed in its own callback fired again";
     EXPECT_GE(slow.seen.size(), 3u);
     EXPECT_GT(fast.seen.size(), 2 * slow.seen.size()) << fast.seen.size() << " vs " << slow.seen.size();
-    for (UINT_PTR id : fast.seen)
-        EXPECT_EQ(fastId, id);
-    for (UINT_PTR id : slow.seen)
-        EXPECT_EQ(slowId, id);
-
-    size_t fastCount = fast.seen.size(), slowCount = slow.seen.size();
+    EXPECT_EQ(std::vector<UINT_PTR>(fast.seen.size(), fastId), fast.seen);
+    EXPECT_EQ(std::vector<UINT_PTR>(slow.seen.size(), slowId), slow.seen);
+    size_t count = fast.seen.size() + slow.seen.size();
     pumpMessages(200);
-    EXPECT_EQ(fastCount, fast.seen.size()) << "killed timer still fires";
-    EXPECT_EQ(slowCount, slow.seen.size()) << "killed timer still fires";
+    EXPECT_EQ(count, fast.seen.size() + slow.seen.size()) << "killed timers still fire";
 }
 
-TEST(TimerTest, KillingAnUnknownIdIsHarmless)
+// Delay 0 in every third round; every fourth round is cancelled while its callback surely runs.
+TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTimersThread)
 {
-    Wecker w;
-    UINT_PTR id = w.start(20);
-    w.kill(id + 1000);
-    w.kill(0);
-    pumpMessages(200);
-    EXPECT_GE(w.seen.size(), 3u) << "an unknown id stopped a running timer";
-
-    w.kill(id);
-    w.kill(id);
-    size_t count = w.seen.size();
-    pumpMessages(150);
-    EXPECT_EQ(count, w.seen.size());
-}
-
-TEST(TimerTest, CallbackMayKillItsOwnTimer)
-{
-    Wecker once, other;
-    once.killInCallback = true;
-    once.start(10);
-    UINT_PTR otherId = other.start(10);
-    pumpMessages(250);
-    other.kill(otherId);
-    EXPECT_EQ(1u, once.seen.size());
-    EXPECT_GE(other.seen.size(), 3u) << "killing from a callback disturbed another timer";
+    std::vector<ThreadWecker> timers(1000);
+    ThreadWecker early;
+    int forced = 0;
+    DWORD handles = handleCount();
+    HANDLE extra = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_EQ(handles + 1, handleCount()) << "the handle count cannot see a new handle";
+    CloseHandle(extra);
+    DWORD begin = GetTickCount();
+    early.kill(early.start(400));
+    EXPECT_LT(GetTickCount() - begin, 300u) << "cancelling waited for the delay";
+    int priority = GetThreadPriority(GetCurrentThread());
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);  // the timer threads take the caller's
+    for (int i = 0; i < 1000; ++i) {
+        ThreadWecker& w = timers[i];
+        w.holdMilliseconds = i % 4 == 0 ? 2 : i % 2;
+        THREADTIMER* record = w.start(i % 3 == 0 ? 0 : 1);
+        if (i % 4 == 0)
+            forced += WaitForSingleObject(w.entered, 2000) == WAIT_OBJECT_0;
+        else
+            for (volatile int spin = 0; spin < (i % 7) * 2000; ++spin) {}
+        w.kill(record);
+    }
+    SetThreadPriority(GetCurrentThread(), priority);
+    Sleep(500);
+    EXPECT_EQ(0, early.calls.load()) << "cancelled before its delay, it still called back";
+    EXPECT_EQ(handles, handleCount()) << "handles leaked";
+    EXPECT_EQ(250, forced) << "callbacks that never came";
+    for (int i = 0; i < 1000; ++i) {
+        ThreadWecker& w = timers[i];
+        EXPECT_TRUE(w.calls <= 1 && !w.fault) << "round " << i << ": called twice or after killThreadTimer returned";
+        EXPECT_TRUE(w.calls == 0 || (w.callbackThread != GetCurrentThreadId() && w.callbackThread == w.recordThread &&
+                                     w.callbackPriority == THREAD_PRIORITY_BELOW_NORMAL)) << "round " << i;
+    }
 }

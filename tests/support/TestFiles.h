@@ -1,9 +1,7 @@
 #ifndef TESTFILES_H
 #define TESTFILES_H
 
-// Scratch files for tests: unique names in the temporary folder, read back with plain Win32
-// calls (independent of the classes under test).
-
+// Scratch files written and read with plain Win32 calls (not the classes under test); system texts.
 #include <windows.h>
 
 #include <string>
@@ -13,11 +11,6 @@ inline std::string scratchPath(char const* stem)
     char dir[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     return std::string(dir) + stem + "_" + std::to_string(GetCurrentProcessId()) + ".tmp";
-}
-
-inline bool fileExists(std::string const& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // The whole file, opened so that any other holder may keep reading and writing it.
@@ -48,12 +41,10 @@ inline void writeWholeFile(std::string const& path, std::string const& content)
 inline std::string systemErrorText(DWORD code)
 {
     char* text = nullptr;
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                             MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
-                             nullptr);
-    std::string result = (n && text) ? std::string(text) : std::string();
-    if (text)
-        LocalFree(text);
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = text ? text : "";
+    LocalFree(text);
     return result;
 }
 
