@@ -18,10 +18,11 @@ protected:
     {
         HWND dialog = progressDialog();
         ASSERT_NE(dialog, (HWND)NULL);
-        if (normalAfterwards)
-            SimClient::vlxSetVersion(DEVICE, 1, 8, 0);
         run = follow(dialog);
         ASSERT_TRUE(run.finished);
+        // What the device reports once it has restarted with the new firmware.
+        if (normalAfterwards)
+            SimClient::vlxSetVersion(DEVICE, 1, 8, 0);
         click(dialog, IDOK);
         ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10000));
     }
