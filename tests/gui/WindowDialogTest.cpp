@@ -1,0 +1,281 @@
+// Window and Dialog against real windows; the dialogs use the program's templates 104
+// (modeless) and 107 (modal).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Dialog.h"
+#include "Exception.h"
+#include "resource.h"
+
+namespace {
+
+// Every message of the dispatch table with the handler it must reach.
+#define DISPATCH_TABLE(X)                                                                          \
+    X(WM_DESTROY, notifyDestroy) X(WM_CLOSE, notifyClose) X(WM_CREATE, notifyCreate)               \
+    X(WM_LBUTTONUP, notifyLeftMouseButtonUp) X(WM_RBUTTONUP, notifyRightMouseButtonUp)             \
+    X(WM_LBUTTONDOWN, notifyLeftMouseButtonDown) X(WM_RBUTTONDOWN, notifyRightMouseButtonDown)     \
+    X(WM_NCRBUTTONUP, notifyNcRightMouseButtonUp) X(WM_PAINT, notifyPaint)                         \
+    X(WM_ERASEBKGND, notifyEraseBackground) X(WM_SIZE, notifySize) X(WM_SIZING, notifySizing)      \
+    X(WM_VSCROLL, notifyVScroll) X(WM_HSCROLL, notifyHScroll) X(WM_MOUSEMOVE, notifyMouseMove)     \
+    X(WM_MOUSELEAVE, notifyMouseLeave) X(WM_TIMER, notifyTimer) X(WM_KEYUP, notifyKeyUp)           \
+    X(WM_KEYDOWN, notifyKeyDown) X(WM_COMMAND, notifyCommand) X(WM_NCCALCSIZE, notifyNcCalcSize)   \
+    X(WM_NCHITTEST, notifyNcHitTest) X(WM_CONTEXTMENU, notifyContextmenu) X(WM_USER, notifyUser)   \
+    X(WM_MOUSEWHEEL, notifyMouseWheel) X(WM_SETFOCUS, notifySetFocus) X(WM_NOTIFY, notifyNotify)   \
+    X(WM_SHOWWINDOW, notifyShowWindow) X(WM_ENABLE, notifyEnable)                                  \
+    X(WM_WINDOWPOSCHANGING, notifyWindowPosChanging) X(WM_INITMENU, notifyInitMenu)                \
+    X(WM_SYSCOMMAND, notifySysCommand) X(WM_MOVE, notifyMove) X(WM_MOVING, notifyMoving)           \
+    X(WM_CTLCOLOREDIT, notifyCtlColorEdit) X(WM_CTLCOLORSTATIC, notifyCtlColorStatic)              \
+    X(WM_LBUTTONDBLCLK, notifyLeftMouseDoubleClick) X(WM_CHAR, notifyChar)                         \
+    X(WM_GETDLGCODE, notifyGetDlgCode) X(WM_SETCURSOR, notifySetCursor)                            \
+    X(WM_HOTKEY, notifyHotKey) X(WM_NCPAINT, notifyNcPaint)                                        \
+    X(WM_CAPTURECHANGED, notifyCaptureChanged)
+
+typedef std::vector<std::string> Calls;
+Calls trace;  // handlers and the default procedure, in the order they ran
+
+std::string call(std::string const& what, WPARAM wParam, LPARAM lParam)
+{
+    return what + " " + std::to_string(wParam) + " " + std::to_string(lParam);
+}
+
+std::pair<int, int> xy(POINT p) { return {p.x, p.y}; }
+
+// Stands in for DefWindowProcA, which would take the test's made-up parameters for pointers.
+LRESULT CALLBACK recordingDefault(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    trace.push_back(call(std::to_string(msg), wParam, lParam));
+    return 0x1000;
+}
+
+// Logs every handler call before the base version runs.
+class ProbeWindow : public Window
+{
+public:
+    explicit ProbeWindow(int x = 100, int y = 50, int width = 200, int height = 100)
+    {
+        static ATOM const atom = registerClass(0, GetModuleHandleA(nullptr), nullptr, nullptr,
+                                               nullptr, nullptr, "MrtkWindowTestKlasse", nullptr);
+        setMainInstance(GetModuleHandleA(nullptr));
+        createWindowEx(0, MAKEINTATOM(atom), "Probe", WS_POPUP, x, y, width, height, nullptr,
+                       nullptr);
+    }
+    using Window::isDestroyed;
+    using Window::setDefaultProcedure;
+
+    std::vector<UINT> seen;
+    bool throwing = false;
+
+protected:
+    LRESULT wndProc(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        seen.push_back(msg);
+        return Window::wndProc(msg, wParam, lParam);
+    }
+#define PROBE(msg, name)                                                                       \
+    LRESULT name(WPARAM w, LPARAM l) override                                                  \
+    {                                                                                          \
+        if (throwing)                                                                          \
+            throw Exception("Absicht");                                                        \
+        trace.push_back(call(#name, w, l));                                                    \
+        return Window::name(w, l);                                                             \
+    }
+    DISPATCH_TABLE(PROBE)
+#undef PROBE
+};
+
+class ProbeDialog : public Dialog
+{
+public:
+    ProbeDialog(Window* parent, unsigned short id, bool modal)
+    {
+        create(GetModuleHandleA(nullptr), parent, id, modal);
+    }
+    using Dialog::mapBaseUnitsX;
+    using Dialog::mapBaseUnitsY;
+
+    Window* slotAtInit = nullptr;
+    bool ownCommand = false, throwing = false;
+    Calls path;  // the handlers a command passed, in order
+
+protected:
+    INT_PTR notifyDlgInit(WPARAM, LPARAM) override
+    {
+        slotAtInit = getWndFromHwnd(getHwnd());
+        if (isModal())
+            PostMessageA(getHwnd(), WM_COMMAND, IDOK, 0);
+        return 1;
+    }
+    LRESULT notifyCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        path.push_back(call("notifyCommand", wParam, lParam));
+        return ownCommand ? 0 : Dialog::notifyCommand(wParam, lParam);
+    }
+    INT_PTR notifyDlgCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        path.push_back(call("notifyDlgCommand", wParam, lParam));
+        if (throwing)
+            throw Exception("Absicht");
+        if (isModal() && LOWORD(wParam) == IDOK)
+            endDialog(7);
+        return 1;
+    }
+};
+
+}
+
+TEST(WindowLifecycleTest, AttachesOnNcCreateAndKnowsWhenItIsDestroyed)
+{
+    ProbeWindow w;
+    HWND hwnd = w.getHwnd();
+    EXPECT_EQ(&w, Window::getWndFromHwnd(hwnd));
+    EXPECT_EQ(GetModuleHandleA(nullptr), w.getInstanz());
+    // WM_GETMINMAXINFO comes before WM_NCCREATE and goes to DefWindowProcA only.
+    EXPECT_EQ(static_cast<UINT>(WM_NCCREATE), w.seen.at(0));
+    EXPECT_NE(0, w.destroyWindow());
+    EXPECT_EQ(nullptr, w.getHwnd());
+    EXPECT_FALSE(IsWindow(hwnd));
+    EXPECT_EQ(0, w.destroyWindow());
+    ProbeWindow* owner = new ProbeWindow();  // its destructor destroys a live window
+    hwnd = owner->getHwnd();
+    delete owner;
+    EXPECT_FALSE(IsWindow(hwnd));
+}
+
+TEST(WindowDispatchTest, EachTableMessageReachesItsHandlerWhoseBaseForwardsIt)
+{
+#define ROW(msg, name) {msg, #name},
+    static std::pair<UINT, char const*> const table[] = {DISPATCH_TABLE(ROW)};
+#undef ROW
+    ASSERT_EQ(43u, sizeof(table) / sizeof(table[0]));
+    ProbeWindow w;
+    HWND hwnd = w.getHwnd();
+    w.setDefaultProcedure(recordingDefault);
+    for (auto const& row : table) {
+        WPARAM wParam = 0x1200 + row.first;
+        LPARAM lParam = 0x3400 + row.first;
+        trace.clear();
+        EXPECT_EQ(0x1000, SendMessageA(hwnd, row.first, wParam, lParam)) << row.second;
+        EXPECT_EQ(Calls({call(row.second, wParam, lParam),
+                         call(std::to_string(row.first), wParam, lParam)}),
+                  trace);
+    }
+    // Outside the table: no handler, straight to the default procedure.
+    trace.clear();
+    EXPECT_EQ(0x1000, SendMessageA(hwnd, WM_USER + 1, 7, 8));
+    EXPECT_EQ(Calls({call(std::to_string(WM_USER + 1), 7, 8)}), trace);
+    // An exception from a handler stops at the window procedure.
+    w.throwing = true;
+    EXPECT_EQ(0, SendMessageA(hwnd, WM_USER, 0, 0));
+    w.throwing = false;
+    w.setDefaultProcedure(DefWindowProcA);
+    // The table's WM_DESTROY set the flag: the object now leaves the window alone.
+    EXPECT_TRUE(w.isDestroyed());
+    EXPECT_EQ(0, w.destroyWindow());
+    EXPECT_TRUE(DestroyWindow(hwnd));
+}
+
+TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
+{
+    ProbeWindow parent(40, 30, 400, 300), child(100, 50, 101, 51), big(0, 0, 403, 303);
+    HWND hwnd = child.getHwnd();
+    EXPECT_EQ(std::make_pair(200, 150), xy(child.makeRelativePoint(MAKELPARAM(300, 200))));
+    // The halves are unsigned: 0xFFFF is 65535, not -1.
+    EXPECT_EQ(std::make_pair(65535 - 100, 65535 - 50),
+              xy(child.makeRelativePoint(MAKELPARAM(0xFFFF, 0xFFFF))));
+    Window wrapped(hwnd, &parent);
+    EXPECT_EQ(std::make_pair(100 - 40, 50 - 30), xy(wrapped.getClientPos()));
+    std::pair<int, int> screen((GetSystemMetrics(SM_CXSCREEN) - 101) / 2,
+                               (GetSystemMetrics(SM_CYSCREEN) - 51) / 2);
+    child.center();  // no parent object: on the screen
+    EXPECT_EQ(screen, xy(child.getClientPos()));
+    wrapped.center();
+    EXPECT_EQ(std::make_pair(40 + 149, 30 + 124), xy(child.getClientPos()));
+    wrapped.center(true);
+    EXPECT_EQ(screen, xy(child.getClientPos()));
+    // Larger than the parent by 3: the negative half is -1, not -2.
+    Window wrappedBig(big.getHwnd(), &parent);
+    wrappedBig.center();
+    EXPECT_EQ(std::make_pair(40 - 1, 30 - 1), xy(big.getClientPos()));
+    SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | WS_BORDER);
+    unsigned long before = static_cast<unsigned long>(GetWindowLongPtrA(hwnd, GWL_STYLE));
+    EXPECT_EQ(before, child.removeWindowStyle(WS_HSCROLL | WS_VSCROLL));
+    EXPECT_EQ(before & ~WS_BORDER, child.removeWindowStyle(WS_BORDER));
+    EXPECT_EQ(before & ~WS_BORDER, static_cast<unsigned long>(GetWindowLongPtrA(hwnd, GWL_STYLE)));
+}
+
+TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
+{
+    ASSERT_EQ(0u, Dialog::listDlg.size());
+    ProbeWindow host;
+    // Without a parent the object is listed but has no window.
+    ProbeDialog* lone = new ProbeDialog(nullptr, IDD_MAIN_DIALOG, false);
+    ProbeDialog* a = new ProbeDialog(&host, IDD_MAIN_DIALOG, false);
+    ProbeDialog* b = new ProbeDialog(&host, IDD_MAIN_DIALOG, false);
+    EXPECT_EQ(nullptr, lone->getHwnd());
+    ASSERT_EQ(3u, Dialog::listDlg.size());
+    EXPECT_EQ(lone, Dialog::listDlg.elementAt(0));
+    EXPECT_EQ(b, Dialog::listDlg.elementAt(2));
+    // A Tab key in the last dialog: the ones before it pass, that one takes it.
+    MSG tab = {b->getDlgItem(IDC_REFRESH), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_EQ(0, lone->isDialogMessage(&tab));
+    EXPECT_EQ(1, Dialog::isAnyDialogMessage(&tab));
+    tab.hwnd = host.getHwnd();  // outside every dialog: left to the loop
+    EXPECT_EQ(0, Dialog::isAnyDialogMessage(&tab));
+    HWND aHwnd = a->getHwnd();
+    delete a;  // a modeless dialog destroys its window
+    EXPECT_FALSE(IsWindow(aHwnd));
+    EXPECT_EQ(b, Dialog::listDlg.elementAt(1));
+    delete b;
+    delete lone;
+    EXPECT_EQ(0u, Dialog::listDlg.size());
+}
+
+TEST(DialogMessageTest, AttachedAtInitAndCommandsPassNotifyCommandThenNotifyDlgCommand)
+{
+    ProbeWindow host;
+    ProbeDialog d(&host, IDD_MAIN_DIALOG, false);
+    EXPECT_EQ(&d, d.slotAtInit);
+    EXPECT_EQ(GetModuleHandleA(nullptr), d.getInstanz());
+    EXPECT_EQ(&host, d.getParent());
+    // Rows: plain; notifyCommand overridden without the base; a throwing dialog handler.
+    struct { bool ownCommand, throwing; } const rows[] = {{0, 0}, {1, 0}, {0, 1}};
+    Calls both = {"notifyCommand 1003 68", "notifyDlgCommand 1003 68"};
+    for (auto row : rows) {
+        d.ownCommand = row.ownCommand;
+        d.throwing = row.throwing;
+        d.path.clear();
+        SendMessageA(d.getHwnd(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 68);
+        EXPECT_EQ(row.ownCommand ? Calls({both[0]}) : both, d.path) << row.ownCommand;
+    }
+    EXPECT_TRUE(IsWindow(d.getHwnd()));  // the exception stopped at the dialog procedure
+    // Modal: the constructor returns when the dialog's own OK command has ended it.
+    ProbeDialog modal(&host, IDD_UPDATE_PROGRESS, true);
+    EXPECT_EQ(&modal, modal.slotAtInit);
+    EXPECT_FALSE(IsWindow(modal.getHwnd()));
+    EXPECT_EQ(Calls({"notifyCommand 1 0", "notifyDlgCommand 1 0"}), modal.path);
+    EXPECT_EQ(2u, Dialog::listDlg.size());  // listed until deleted
+}
+
+TEST(DialogControlTest, ItemHelpersTabsAndBaseUnits)
+{
+    ProbeWindow host;
+    ProbeDialog d(&host, IDD_MAIN_DIALOG, false);
+    EXPECT_EQ(0, d.enableDlgItem(IDC_REFRESH, FALSE));  // it was enabled
+    EXPECT_FALSE(IsWindowEnabled(d.getDlgItem(IDC_REFRESH)));
+    EXPECT_NE(0, d.enableDlgItem(IDC_REFRESH, TRUE));
+    ASSERT_TRUE(d.setDlgItemText(IDC_STATUS, "Gerät"));
+    EXPECT_STREQ("Ger\xe4t", d.getDlgItemText(IDC_STATUS).getChars());
+    char texts[][16] = {"Info", "Update", "Gerätenummer"};
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(i, d.tabCtrlInsertItem(IDC_TABS, texts[i]));  // appended
+    LONG units = GetDialogBaseUnits();
+    for (int v : {1, 3, 5, 7, 305}) {
+        EXPECT_EQ((LOWORD(units) * v) / 4, d.mapBaseUnitsX(v)) << v;
+        EXPECT_EQ((HIWORD(units) * v) / 8, d.mapBaseUnitsY(v)) << v;
+        // Truncation toward zero makes the mapping odd-symmetric; floor would not be.
+        EXPECT_EQ(-d.mapBaseUnitsX(v), d.mapBaseUnitsX(-v)) << v;
+    }
+}
