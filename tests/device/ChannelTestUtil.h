@@ -1,6 +1,5 @@
-// Helpers of the channel tests: what a simulated device received, the exception text the system
-// should produce, handle counting, and threads that a test can wait for with a time limit, so a
-// hung request fails the test instead of hanging the run.
+// Helpers of the channel tests: what a simulated device received, the exception texts, handle
+// counting, and threads with a time limit, so a hung request fails the test instead of the run.
 #ifndef CHANNELTESTUTIL_H
 #define CHANNELTESTUTIL_H
 
@@ -27,8 +26,7 @@ inline Log received(bool krx, unsigned n)
     return out;
 }
 
-// text, line break, the system's description of code as FormatMessageA gives it here,
-// "(Fehlercode: N)".
+// text, line break, the system's description of code, "(Fehlercode: N)".
 inline std::string expectedMessage(char const* text, DWORD code)
 {
     char* description = nullptr;
@@ -71,9 +69,9 @@ inline long slotsTaken(std::vector<HANDLE> const& before)
                          [&](HANDLE h) { return !std::binary_search(now.begin(), now.end(), h); });
 }
 
-// Runs a function on a thread of its own. A thread still running when the object goes is
-// released by cancelling the requests on `device`; one that even then does not end keeps its
-// function (leaked): the test has failed already, and freeing it would only add a crash.
+// Runs a function on a thread of its own; one still running at the end is released by cancelling
+// the requests on `device`. One that even then does not end keeps its function (leaked): the
+// test has failed already, and freeing it would only add a crash.
 class TestThread
 {
 public:

@@ -1,7 +1,5 @@
 // The command station's channel against the simulated driver: what reaches the device (its
 // log) and what the channel makes of the replies.
-#include <string>
-
 #include <gtest/gtest.h>
 
 #include "ChannelTestUtil.h"
@@ -12,7 +10,6 @@ namespace
 {
 char const openText[] = "Fehler beim Öffnen des Vlx-Usb-Treibers.";
 char const accessText[] = "Fehler beim Zugriff auf den Vlx-Usb-Treiber.";
-
 long const statusDeviceNotConnected = static_cast<long>(0xC000009DL); // ERROR_DEVICE_NOT_CONNECTED
 
 class VlxUsbDriverTest : public ::testing::Test

@@ -13,14 +13,14 @@
 
 namespace {
 
-// \\.\VlxUsb<n> opened for requests that complete at once; error: why the open failed, else 0.
+// \\.\VlxUsb<n> opened for requests that complete at once; error: why the open failed, else 0;
+// request(): the error of one request, 0 when it succeeded.
 struct VlxDevice {
     explicit VlxDevice(unsigned n)
         : h(CreateFileA(("\\\\.\\VlxUsb" + std::to_string(n)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                         OPEN_EXISTING, 0, nullptr)),
           error(h == INVALID_HANDLE_VALUE ? GetLastError() : 0) {}
     ~VlxDevice() { if (!error) CloseHandle(h); }
-    // The error of one request, 0 when it succeeded.
     DWORD request(DWORD code, void const* in = nullptr, DWORD inSize = 0, void* out = nullptr, DWORD outSize = 0)
     {
         DWORD n;
@@ -32,14 +32,13 @@ struct VlxDevice {
 };
 
 // Runs the build folder's simctl.exe (Wine maps the Unix root to Z:); its exit code, or
-// 0xFFFFFFFF when it did not start or end, and its standard output and error in *output.
-DWORD simctl(std::string const& arguments, std::string* output = nullptr)
+// 0xFFFFFFFF when it did not start or end, and its standard output and error in output.
+DWORD simctl(std::string const& arguments, std::string& output)
 {
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
     if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
         return 0xFFFFFFFF;
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -47,29 +46,27 @@ DWORD simctl(std::string const& arguments, std::string* output = nullptr)
     PROCESS_INFORMATION pi = {};
     std::string path = "Z:" SIMCTL_UNIX_PATH;
     std::replace(path.begin(), path.end(), '/', '\\');
-    std::string line = "\"" + path + "\" " + arguments, text;
+    std::string line = "\"" + path + "\" " + arguments;
     bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
+    output.clear();
     char buffer[4096];
     DWORD n, exitCode = 0xFFFFFFFF;
     while (started && ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n)
-        text.append(buffer, n);
+        output.append(buffer, n);
     CloseHandle(readEnd);
     if (started && WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
         GetExitCodeProcess(pi.hProcess, &exitCode);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
-    if (output)
-        *output = text;
     return exitCode;
 }
 
-class SimFixture : public ::testing::Test {
+class SimDriverTest : public ::testing::Test {
     void SetUp() override { SimClient::resetAll(); }
     void TearDown() override { SimClient::resetAll(); }
 };
-using SimDriverTest = SimFixture;
-using SimctlTest = SimFixture;
+using SimctlTest = SimDriverTest;
 
 TEST_F(SimDriverTest, RemovedWhileOpenTheOldHandleStaysDead)
 {
@@ -115,8 +112,6 @@ TEST_F(SimDriverTest, AWholeFirmwareUpdateComesBackInOrderAcrossPages)
                 ASSERT_EQ(static_cast<unsigned char>(i + k), log[i].payload[k]) << i << "/" << k;
         }
     }
-    SimClient::vlxClearLog(200);
-    EXPECT_TRUE(SimClient::vlxLog(200).empty());
 }
 
 TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
@@ -124,7 +119,7 @@ TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
     for (char const* arguments : {"", "bogus", "vlx", "vlx add", "vlx add 0", "vlx add 256", "vlx add 3 --mode odd",
                                   "vlx fail 3", "krx feed 3 hex:7", "krx pending 3 maybe"}) {
         std::string output;
-        EXPECT_EQ(2u, simctl(arguments, &output)) << arguments << "\n" << output;
+        EXPECT_EQ(2u, simctl(arguments, output)) << arguments << "\n" << output;
         EXPECT_NE(std::string::npos, output.find("usage: simctl")) << arguments;
     }
     EXPECT_TRUE(SimClient::vlxDevices().empty()) << "no half-done add";
@@ -133,12 +128,12 @@ TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
 TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
 {
     std::string output;
-    ASSERT_EQ(0u, simctl("vlx add 250 --version 2.07 --mode emergency --serial 0x010203 --text \"Treiber\\x21\"", &output))
+    ASSERT_EQ(0u, simctl("vlx add 250 --version 2.07 --mode emergency --serial 0x010203 --text \"Treiber\\x21\"", output))
         << output;
     SimState s = SimClient::vlxState(250);
     EXPECT_EQ((std::vector<int>{2, 7, 1, 1, 2, 3}),
               (std::vector<int>{s.version[0], s.version[1], s.version[2], s.serial[0], s.serial[1], s.serial[2]}));
-    ASSERT_EQ(0u, simctl("vlx fail 250 firmware --after 1"));
+    ASSERT_EQ(0u, simctl("vlx fail 250 firmware --after 1", output)) << output;
     {
         VlxDevice d(250);
         char text[64] = {};
@@ -149,11 +144,11 @@ TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
         EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), d.request(VLX_WRITE_FIRMWARE_BLOCK, block, 1)) << "the one after 1";
         EXPECT_EQ(0u, d.request(VLX_WRITE_FIRMWARE_BLOCK)) << "that one only";
     }
-    EXPECT_EQ(0u, simctl("vlx log 250", &output));
+    EXPECT_EQ(0u, simctl("vlx log 250", output));
     EXPECT_EQ("0x00222004\r\n0x00222020 01 00 70\r\n0x00222020 01\r\n0x00222020\r\n", output) << "failed ones too";
 
-    EXPECT_EQ(1u, simctl("vlx add 250")) << "present already";
-    EXPECT_EQ(1u, simctl("krx remove 250", &output)) << "no such feedback interface";
+    EXPECT_EQ(1u, simctl("vlx add 250", output)) << "present already";
+    EXPECT_EQ(1u, simctl("krx remove 250", output)) << "no such feedback interface";
     EXPECT_NE(std::string::npos, output.find("433")) << output;
 }
 
