@@ -11,15 +11,6 @@ char const BAD_ADDRESS[] = "Daten in ungültigen Adressraum.";
 char const BAD_CHECKSUM[] = "Ungültige Prüfsumme.";
 std::string const E = END_RECORD;
 
-// `count` bytes counting up from `first`.
-std::string run(unsigned int first, unsigned int count)
-{
-    std::string bytes;
-    for (unsigned int i = 0; i < count; i++)
-        bytes += static_cast<char>(first + i);
-    return bytes;
-}
-
 TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
 {
     std::string const body = hexRecord(0x100, 0, "\xAB") + "\r\n" + E;
@@ -32,26 +23,19 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
     } const cases[] = {
         {"empty", "", END_OF_DATA},
         {"no end record", hexRecord(0x10, 0, "\1\2") + "\r\n", END_OF_DATA},
-        {"stops in count", ":0", END_OF_DATA},
-        {"stops in data", ":0300300002", END_OF_DATA},
         {"stops before checksum", ":0300300002337A", END_OF_DATA},
-        {"letter in data", ":03003000023G7A1E\r\n" + E, BAD_CHARACTER},
         {"blank inside record", ":03003000 02337A1E\r\n" + E, BAD_CHARACTER},
         {"line end inside record", ":030030\r\n0002337A1E\r\n" + E, BAD_CHARACTER},
         {"colon inside record", ":0300:3000\r\n" + E, BAD_CHARACTER},
         {"checksum not hex", ":0300300002337A1X\r\n" + E, BAD_CHARACTER},
         {"type 02", hexRecord(0, 2, "\x10\x20") + E, BAD_TYPE},
-        {"type 03", hexRecord(0, 3, "\x12\x34") + E, BAD_TYPE},
         {"type 04 to address 0", ":020000040000FA\r\n" + E, BAD_TYPE},
-        {"type FF", hexRecord(0, 0xFF, "") + E, BAD_TYPE},
         // The type is judged before any data byte is read.
         {"type before data", ":02000004ZZZZ\r\n" + E, BAD_TYPE},
-        {"17 bytes at 7FF0", hexRecord(0x7FF0, 0, run(0, 17)) + E, BAD_ADDRESS},
-        {"1 byte at 8000", hexRecord(0x8000, 0, "\1") + E, BAD_ADDRESS},
+        {"17 bytes at 7FF0", hexRecord(0x7FF0, 0, std::string(17, 1)) + E, BAD_ADDRESS},
         {"1 byte at FFFF", hexRecord(0xFFFF, 0, "\1") + E, BAD_ADDRESS},
         // 65535 cells end at 0xFFFE; a record up to 0xFFFF must not wrap to cell 0.
-        {"16 bytes at FFF0 of 65535", hexRecord(0xFFF0, 0, run(0, 16)) + E, BAD_ADDRESS, {}, 65535},
-        {"small image", hexRecord(0x0010, 0, "\1") + E, BAD_ADDRESS, {}, 16},
+        {"16 bytes at FFF0 of 65535", hexRecord(0xFFF0, 0, std::string(16, 1)) + E, BAD_ADDRESS, {}, 65535},
         {"end record with data outside", hexRecord(0x8000, 1, "\1"), BAD_ADDRESS},
         // The address is checked with each data byte, before the checksum is read.
         {"address before checksum", ":0180000001FF\r\n" + E, BAD_ADDRESS},
@@ -68,14 +52,14 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
              hexRecord(1, 0, "\x99") + E,
          "", {{0, "\x11\x99\x33"}, {0x7000, "\x01\x08"}}},
         // 16 bytes at 0x7FF0 end in the last cell; a count of 0 stores nothing, wherever it points.
-        {"last cells, empty record", hexRecord(0x7FF0, 0, run(0xA0, 16)) + hexRecord(0x9000, 0, "") + E, "",
-         {{0x7FF0, run(0xA0, 16)}}},
-        {"up to FFFE of 65535", hexRecord(0xFFF0, 0, run(0, 15)) + E, "", {{0xFFF0, run(0, 15)}}, 65535},
+        {"last cells, empty record", hexRecord(0x7FF0, 0, std::string(16, '\xA5')) + hexRecord(0x9000, 0, "") + E, "",
+         {{0x7FF0, std::string(16, '\xA5')}}},
+        {"up to FFFE of 65535", hexRecord(0xFFF0, 0, std::string(15, '\x3C')) + E, "",
+         {{0xFFF0, std::string(15, '\x3C')}}, 65535},
         // Text after the end record is never read, not even a whole record.
         {"end record with data", hexRecord(0x200, 1, "\x5A\xA5") + hexRecord(0x300, 0, "\1"), "", {{0x200, "\x5A\xA5"}}},
-        {"colons after the end", body + "::::ZZ", "", {{0x100, "\xAB"}}},
         {"cut record after the end", body + "\r\n:0300", "", {{0x100, "\xAB"}}},
-        {"binary after the end", body + std::string("\0\xFF garbage", 10), "", {{0x100, "\xAB"}}},
+        {"binary after the end", body + std::string("\0\xFF::ZZ", 6), "", {{0x100, "\xAB"}}},
     };
     for (auto const& c : cases)
     {
@@ -85,26 +69,20 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
         for (auto const& b : c.bytes)
             for (size_t i = 0; result.ok() && i < b.second.size(); i++)
                 expected[b.first + i] = static_cast<unsigned char>(b.second[i]);
-        EXPECT_EQ(-1, firstDifference(expected, result.cells)) << c.name;
+        EXPECT_TRUE(expected == result.cells) << c.name;
     }
 }
 
 TEST(FirmwareHexParseTest, EveryParseStartsAfreshWithAnImageOfItsOwn)
 {
-    std::string good = hexRecord(0x20, 0, "\7") + E;
-    IntelHexData hex(good.data(), static_cast<unsigned int>(good.size()));
-    std::unique_ptr<unsigned short[]> first(hex.parse(FULL_IMAGE)), second(hex.parse(FULL_IMAGE));
-    first[0x20] = 0x55;
-    EXPECT_EQ(7, second[0x20]);
-    // A failure leaves the object as it was: the same text fails again in the same way...
-    std::string bad = hexRecord(0x20, 0, "\7") + "\r\n:0100";
-    IntelHexData broken(bad.data(), static_cast<unsigned int>(bad.size()));
-    EXPECT_EQ(END_OF_DATA, parseHex(broken).error);
-    EXPECT_EQ(END_OF_DATA, parseHex(broken).error);
-    // ...and a failure that depends on the cell count does not stick to a later, larger image.
-    std::string high = hexRecord(0x0100, 0, "\x09") + E;
-    IntelHexData narrow(high.data(), static_cast<unsigned int>(high.size()));
-    EXPECT_EQ(BAD_ADDRESS, parseHex(narrow, 0x0100).error);
-    EXPECT_EQ(imageWith(0x100, "\x09", 0x0101), parseHex(narrow, 0x0101).cells);
+    std::string text = hexRecord(0x0100, 0, "\x09") + E;
+    IntelHexData hex(text.data(), static_cast<unsigned int>(text.size()));
+    // A failure leaves the object usable, and one that depends on the cell count does not stick
+    // to a later, larger image.
+    EXPECT_EQ(BAD_ADDRESS, parseHex(hex, 0x0100).error);
+    EXPECT_EQ(imageWith(0x100, "\x09", 0x0101), parseHex(hex, 0x0101).cells);
+    std::unique_ptr<unsigned short[]> first(hex.parse(0x0101)), second(hex.parse(0x0101));
+    first[0x100] = 0x55;
+    EXPECT_EQ(9, second[0x100]);
 }
 }

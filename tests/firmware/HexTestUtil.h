@@ -1,5 +1,4 @@
-// Helpers of the firmware tests: Intel HEX records built from bytes, parse results as plain
-// values that gtest can compare and print, the built-in text and the folder of the test program.
+// Helpers of the firmware tests: HEX records from bytes, parse results as values, the built-in text.
 #ifndef HEXTESTUTIL_H
 #define HEXTESTUTIL_H
 
@@ -23,9 +22,7 @@ using Cells = std::vector<unsigned short>;
 // One record with its correct checksum, upper-case digits, no line end.
 inline std::string hexRecord(unsigned int address, unsigned int type, std::string const& bytes)
 {
-    std::string body = {static_cast<char>(bytes.size()), static_cast<char>(address >> 8), static_cast<char>(address),
-                        static_cast<char>(type)};
-    body += bytes;
+    std::string body = std::string{char(bytes.size()), char(address >> 8), char(address), char(type)} + bytes;
     unsigned char sum = 0;
     for (char b : body)
         sum = static_cast<unsigned char>(sum - b);
@@ -75,14 +72,6 @@ inline Cells imageWith(unsigned int address, std::string const& bytes, unsigned 
     return cells;
 }
 
-// The first cell where two images differ, -1 if none, -2 if their sizes differ: short failures.
-inline long firstDifference(Cells const& a, Cells const& b)
-{
-    if (a.size() != b.size())
-        return -2;
-    return a == b ? -1 : static_cast<long>(std::mismatch(a.begin(), a.end(), b.begin()).first - a.begin());
-}
-
 // The built-in text exactly as the program carries it, read past the class under test.
 inline std::string builtInText()
 {
@@ -100,5 +89,4 @@ inline std::string programFolder()
     std::string folder(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
-
 #endif
