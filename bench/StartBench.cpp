@@ -1,4 +1,4 @@
-// Start-up benchmark (run by hand or by tests/bench/start-bench, never timed in ctest):
+// Start-up benchmark (run by hand or by bench/start-bench, never timed in ctest):
 //  1. time from CreateProcess to the main window showing its device list "1", "3", against a
 //     minimal dialog program started the same way, as a ratio;
 //  2. the cost of the device search over the numbers 1 to 255, in this process.
