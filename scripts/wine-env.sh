@@ -23,8 +23,8 @@ krx_ensure_packages() {
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo=sudo
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq &&
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}" >/dev/null
+    # With recommends: Wine's X11 driver needs the X extension libraries libwine recommends.
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 # krx_build DIR TOOLCHAIN [extra cmake args]
