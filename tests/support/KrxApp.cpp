@@ -7,15 +7,12 @@
 
 namespace {
 
-char const mainClass[] = "Velmora KRX-40 MainKlasse";
-int const tabControlId = 1004;
-
+// Visible top-level windows of the process with this class (and caption, unless null).
 struct TopSearch
 {
     DWORD processId;
-    std::string className;
-    std::string caption;
-    bool anyCaption;
+    char const* className;
+    char const* caption;
     std::vector<HWND> found;
 };
 
@@ -24,51 +21,27 @@ BOOL CALLBACK collectTop(HWND window, LPARAM parameter)
     TopSearch* s = reinterpret_cast<TopSearch*>(parameter);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid != s->processId || !IsWindowVisible(window))
-        return TRUE;
-    if (KrxApp::className(window) != s->className)
-        return TRUE;
-    if (!s->anyCaption && KrxApp::text(window) != s->caption)
-        return TRUE;
-    s->found.push_back(window);
+    if (pid == s->processId && IsWindowVisible(window) && KrxApp::className(window) == s->className &&
+        (s->caption == nullptr || KrxApp::text(window) == s->caption))
+        s->found.push_back(window);
     return TRUE;
 }
 
-std::string fromWide(std::wstring const& wide)
+std::vector<HWND> topWindows(DWORD processId, char const* className, char const* caption)
 {
-    if (wide.empty())
-        return std::string();
-    int n = WideCharToMultiByte(1252, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
-                                nullptr, nullptr);
-    std::string bytes(n, '\0');
-    WideCharToMultiByte(1252, 0, wide.c_str(), static_cast<int>(wide.size()), &bytes[0], n,
-                        nullptr, nullptr);
-    return bytes;
+    TopSearch s = {processId, className, caption, {}};
+    EnumWindows(collectTop, reinterpret_cast<LPARAM>(&s));
+    return s.found;
 }
 
-std::string artefactFolder()
-{
-#ifdef KRX_ARTEFACTS
-    std::string folder = windowsPath(KRX_ARTEFACTS);
-#else
-    char temp[MAX_PATH] = "";
-    GetTempPathA(MAX_PATH, temp);
-    std::string folder = std::string(temp) + "krx-artefacts";
-#endif
-    CreateDirectoryA(folder.c_str(), nullptr);
-    folder += "\\screenshots";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    return folder;
-}
-
-// A block in the program's address space, released when it goes out of scope.
+// A block in the program's address space, for messages that carry pointers.
 class RemoteBlock
 {
 public:
-    RemoteBlock(HANDLE process, SIZE_T size) : process(process)
+    RemoteBlock(HANDLE process, SIZE_T size)
+        : process(process),
+          address(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
     {
-        address = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE,
-                                 PAGE_READWRITE);
     }
     ~RemoteBlock()
     {
@@ -107,9 +80,7 @@ std::string windowsPath(std::string const& unixPath)
 bool waitUntil(std::function<bool()> condition, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
-    for (;;) {
-        if (condition())
-            return true;
+    while (!condition()) {
         if (GetTickCount() - start >= timeoutMs)
             return false;
         MSG msg;
@@ -117,10 +88,7 @@ bool waitUntil(std::function<bool()> condition, DWORD timeoutMs)
             DispatchMessageA(&msg);
         Sleep(20);
     }
-}
-
-KrxApp::KrxApp() : process()
-{
+    return true;
 }
 
 KrxApp::~KrxApp()
@@ -135,48 +103,37 @@ KrxApp::~KrxApp()
 
 bool KrxApp::start(std::string const& arguments)
 {
-#ifdef KRX_PROGRAM_PATH
     return startProgram(windowsPath(KRX_PROGRAM_PATH), arguments);
-#else
-    char const* path = getenv("KRX_PROGRAM");
-    return path != nullptr && startProgram(path, arguments);
-#endif
 }
 
 bool KrxApp::startProgram(std::string const& path, std::string const& arguments)
 {
     if (process.hProcess != nullptr)
         return false;
-    std::string commandLine = "\"" + path + "\"";
-    if (!arguments.empty())
-        commandLine += " " + arguments;
+    std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
-    if (!CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
-        std::fprintf(stderr, "CreateProcess %s failed: %lu\n", commandLine.c_str(),
-                     GetLastError());
-        process = PROCESS_INFORMATION();
-        return false;
-    }
-    return true;
+    if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                       &startup, &process))
+        return true;
+    std::fprintf(stderr, "CreateProcess %s failed: %lu\n", commandLine.c_str(), GetLastError());
+    process = PROCESS_INFORMATION();
+    return false;
 }
 
 bool KrxApp::isRunning()
 {
-    return process.hProcess != nullptr &&
-           WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+    return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
 HWND KrxApp::mainWindow(DWORD timeoutMs)
 {
     HWND found = nullptr;
     waitUntil([&] {
-        TopSearch s = {process.dwProcessId, mainClass, "", true, {}};
-        EnumWindows(collectTop, reinterpret_cast<LPARAM>(&s));
-        found = s.found.empty() ? nullptr : s.found.front();
+        std::vector<HWND> all = topWindows(process.dwProcessId, "Velmora KRX-40 MainKlasse", nullptr);
+        found = all.empty() ? nullptr : all.front();
         return found != nullptr || !isRunning();
     }, timeoutMs);
     return found;
@@ -185,9 +142,7 @@ HWND KrxApp::mainWindow(DWORD timeoutMs)
 HWND KrxApp::mainDialog(DWORD timeoutMs)
 {
     HWND main = mainWindow(timeoutMs);
-    if (main == nullptr)
-        return nullptr;
-    return FindWindowExA(main, nullptr, "#32770", nullptr);
+    return main == nullptr ? nullptr : FindWindowExA(main, nullptr, "#32770", nullptr);
 }
 
 HWND KrxApp::mainControl(int id, DWORD timeoutMs)
@@ -198,11 +153,9 @@ HWND KrxApp::mainControl(int id, DWORD timeoutMs)
 
 HWND KrxApp::page()
 {
-    HWND tabs = mainControl(tabControlId, 0);
-    if (tabs == nullptr)
-        return nullptr;
-    for (HWND child = FindWindowExA(tabs, nullptr, "#32770", nullptr); child != nullptr;
-         child = FindWindowExA(tabs, child, "#32770", nullptr))
+    HWND t = tabs();
+    for (HWND child = t ? FindWindowExA(t, nullptr, "#32770", nullptr) : nullptr; child != nullptr;
+         child = FindWindowExA(t, child, "#32770", nullptr))
         if (IsWindowVisible(child))
             return child;
     return nullptr;
@@ -212,25 +165,21 @@ HWND KrxApp::waitPage(int controlId, DWORD timeoutMs)
 {
     HWND found = nullptr;
     waitUntil([&] {
-        HWND p = page();
-        found = (p != nullptr && GetDlgItem(p, controlId) != nullptr) ? p : nullptr;
-        return found != nullptr;
+        found = page();
+        return found != nullptr && GetDlgItem(found, controlId) != nullptr;
     }, timeoutMs);
-    return found;
+    return found != nullptr && GetDlgItem(found, controlId) != nullptr ? found : nullptr;
 }
 
 std::vector<HWND> KrxApp::dialogs()
 {
-    TopSearch s = {process.dwProcessId, "#32770", "", true, {}};
-    EnumWindows(collectTop, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    return topWindows(process.dwProcessId, "#32770", nullptr);
 }
 
 HWND KrxApp::findDialog(std::string const& caption)
 {
-    TopSearch s = {process.dwProcessId, "#32770", caption, false, {}};
-    EnumWindows(collectTop, reinterpret_cast<LPARAM>(&s));
-    return s.found.empty() ? nullptr : s.found.front();
+    std::vector<HWND> all = topWindows(process.dwProcessId, "#32770", caption.c_str());
+    return all.empty() ? nullptr : all.front();
 }
 
 HWND KrxApp::waitDialog(std::string const& caption, DWORD timeoutMs)
@@ -245,70 +194,62 @@ std::string KrxApp::messageBoxText(HWND box)
     return text(GetDlgItem(box, 0xFFFF));
 }
 
-int KrxApp::tabCount()
+std::string KrxApp::answer(std::string const& caption, int button, DWORD timeoutMs,
+                           std::string* error)
 {
-    HWND tabs = mainControl(tabControlId, 0);
-    if (tabs == nullptr)
-        return -1;
-    return static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    HWND box = waitDialog(caption, timeoutMs);
+    if (box == nullptr) {
+        *error = "no box \"" + caption + "\"";
+        return "";
+    }
+    std::string boxText = messageBoxText(box);
+    press(GetDlgItem(box, button));
+    if (!waitUntil([&] { return !IsWindow(box); }, 10000))
+        *error = "the box \"" + caption + "\" stayed open";
+    return boxText;
 }
 
 int KrxApp::selectedTab()
 {
-    HWND tabs = mainControl(tabControlId, 0);
-    if (tabs == nullptr)
-        return -1;
-    return static_cast<int>(SendMessageA(tabs, TCM_GETCURSEL, 0, 0));
+    HWND t = tabs();
+    return t == nullptr ? -1 : static_cast<int>(SendMessageA(t, TCM_GETCURSEL, 0, 0));
 }
 
 std::vector<std::string> KrxApp::tabTexts()
 {
     std::vector<std::string> texts;
-    HWND tabs = mainControl(tabControlId, 0);
-    if (tabs == nullptr)
-        return texts;
+    HWND t = tabs();
     int const textSize = 256;
     RemoteBlock block(process.hProcess, sizeof(TCITEMA) + textSize);
-    if (!block.ok())
+    if (t == nullptr || !block.ok())
         return texts;
-    int count = static_cast<int>(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+    int count = static_cast<int>(SendMessageA(t, TCM_GETITEMCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         TCITEMA item = {};
         item.mask = TCIF_TEXT;
         item.pszText = block.at(sizeof(TCITEMA));
         item.cchTextMax = textSize;
         char buffer[textSize] = "";
-        if (!block.write(0, &item, sizeof(item)) ||
-            !block.write(sizeof(TCITEMA), buffer, textSize) ||
-            !SendMessageA(tabs, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(block.at(0))) ||
-            !block.read(sizeof(TCITEMA), buffer, textSize))
-            texts.push_back("<unreadable>");
-        else
-            texts.push_back(std::string(buffer, strnlen(buffer, textSize)));
+        bool read = block.write(0, &item, sizeof(item)) &&
+                    block.write(sizeof(TCITEMA), buffer, textSize) &&
+                    SendMessageA(t, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(block.at(0))) &&
+                    block.read(sizeof(TCITEMA), buffer, textSize);
+        texts.push_back(read ? std::string(buffer, strnlen(buffer, textSize)) : "<unreadable>");
     }
     return texts;
 }
 
-bool KrxApp::tabRect(int index, RECT* rect)
-{
-    HWND tabs = mainControl(tabControlId, 0);
-    if (tabs == nullptr)
-        return false;
-    RemoteBlock block(process.hProcess, sizeof(RECT));
-    return block.ok() &&
-           SendMessageA(tabs, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(block.at(0))) &&
-           block.read(0, rect, sizeof(RECT));
-}
-
 bool KrxApp::selectTab(int index)
 {
-    HWND tabs = mainControl(tabControlId, 0);
+    HWND t = tabs();
+    RemoteBlock block(process.hProcess, sizeof(RECT));
     RECT r;
-    if (tabs == nullptr || !tabRect(index, &r))
+    if (t == nullptr || !block.ok() ||
+        !SendMessageA(t, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(block.at(0))) ||
+        !block.read(0, &r, sizeof(RECT)))
         return false;
     LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    if (!PostMessageA(tabs, WM_LBUTTONDOWN, MK_LBUTTON, point) ||
-        !PostMessageA(tabs, WM_LBUTTONUP, 0, point))
+    if (!PostMessageA(t, WM_LBUTTONDOWN, MK_LBUTTON, point) || !PostMessageA(t, WM_LBUTTONUP, 0, point))
         return false;
     return waitUntil([&] { return selectedTab() == index; }, 5000);
 }
@@ -327,15 +268,15 @@ std::vector<std::string> KrxApp::comboTexts(HWND combo)
     std::vector<std::string> texts;
     LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, i, 0);
-        if (length == CB_ERR) {
+        wchar_t wide[512] = L"";
+        char bytes[512] = "";
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 512 ||
+            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide)) == CB_ERR) {
             texts.push_back("<unreadable>");
             continue;
         }
-        std::wstring wide(length + 1, L'\0');
-        SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&wide[0]));
-        wide.resize(wcslen(wide.c_str()));
-        texts.push_back(fromWide(wide));
+        WideCharToMultiByte(1252, 0, wide, -1, bytes, sizeof(bytes), nullptr, nullptr);
+        texts.push_back(bytes);
     }
     return texts;
 }
@@ -349,9 +290,8 @@ bool KrxApp::pickCombo(HWND combo, int index)
 {
     if (SendMessageW(combo, CB_SETCURSEL, index, 0) != index)
         return false;
-    HWND parent = GetParent(combo);
     WPARAM wParam = MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE);
-    return PostMessageW(parent, WM_COMMAND, wParam, reinterpret_cast<LPARAM>(combo)) != 0;
+    return PostMessageW(GetParent(combo), WM_COMMAND, wParam, reinterpret_cast<LPARAM>(combo)) != 0;
 }
 
 std::string KrxApp::text(HWND window)
@@ -377,14 +317,12 @@ void KrxApp::type(HWND edit, std::string const& bytes)
         SendMessageA(edit, WM_CHAR, c, 1);
 }
 
-HWND KrxApp::findChild(HWND root, int id, char const* wantedClass)
+HWND KrxApp::findChild(HWND root, int id)
 {
-    for (HWND child = GetWindow(root, GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        if (GetDlgCtrlID(child) == id && (wantedClass == nullptr || className(child) == wantedClass))
+    for (HWND child = GetWindow(root, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (GetDlgCtrlID(child) == id)
             return child;
-        HWND below = findChild(child, id, wantedClass);
-        if (below != nullptr)
+        if (HWND below = findChild(child, id))
             return below;
     }
     return nullptr;
@@ -406,64 +344,58 @@ bool KrxApp::responsive(HWND window, DWORD timeoutMs)
 std::string KrxApp::screenshot(HWND window, std::string const& name)
 {
     RECT r;
-    if (window == nullptr || !GetWindowRect(window, &r))
-        return std::string();
+    if (window == nullptr || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
+        return "";
     int width = r.right - r.left, height = r.bottom - r.top;
-    if (width <= 0 || height <= 0)
-        return std::string();
     // Let the program finish painting what it just changed.
     waitUntil([] { return false; }, 300);
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;  // bottom-up, as a BMP file stores it
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
+    DWORD imageSize = (((width * 3) + 3) & ~3u) * height;
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof(header);
+    header.biWidth = width;
+    header.biHeight = height; // bottom-up, as a BMP file stores it
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    header.biSizeImage = imageSize;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
     void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    std::string path;
-    if (bitmap != nullptr) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        BOOL copied = BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-        SelectObject(memory, old);
-        GdiFlush();
-        DWORD stride = ((width * 3) + 3) & ~3u;
-        DWORD imageSize = stride * height;
-        BITMAPFILEHEADER file = {};
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-        file.bfSize = file.bfOffBits + imageSize;
-        info.bmiHeader.biSizeImage = imageSize;
-        std::string target = artefactFolder() + "\\" + name + ".bmp";
-        HANDLE h = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        if (copied && h != INVALID_HANDLE_VALUE) {
-            DWORD done = 0;
-            bool ok = WriteFile(h, &file, sizeof(file), &done, nullptr) &&
-                      WriteFile(h, &info.bmiHeader, sizeof(BITMAPINFOHEADER), &done, nullptr) &&
-                      WriteFile(h, bits, imageSize, &done, nullptr);
-            if (ok)
-                path = target;
-        }
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
+    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
+                                      &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    bool ok = bitmap != nullptr && BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    SelectObject(memory, old);
+    GdiFlush();
+    std::string folder = windowsPath(KRX_ARTEFACTS);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    folder += "\\screenshots";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string path = folder + "\\" + name + ".bmp";
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + imageSize;
+    HANDLE h = ok ? CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)
+                  : INVALID_HANDLE_VALUE;
+    DWORD done = 0;
+    ok = h != INVALID_HANDLE_VALUE && WriteFile(h, &file, sizeof(file), &done, nullptr) &&
+         WriteFile(h, &header, sizeof(header), &done, nullptr) &&
+         WriteFile(h, bits, imageSize, &done, nullptr);
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+    if (bitmap != nullptr)
         DeleteObject(bitmap);
-    }
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return path;
+    return ok ? path : "";
 }
 
 long KrxApp::waitExit(DWORD timeoutMs)
 {
-    if (process.hProcess == nullptr)
-        return -1;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
-        return -1;
     DWORD code = 0;
+    if (process.hProcess == nullptr || WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return -1;
     GetExitCodeProcess(process.hProcess, &code);
     return static_cast<long>(code);
 }
@@ -472,11 +404,9 @@ long KrxApp::close(DWORD timeoutMs)
 {
     if (process.hProcess == nullptr)
         return -1;
-    if (isRunning()) {
-        HWND main = mainWindow(0);
-        if (main != nullptr)
-            PostMessageA(main, WM_CLOSE, 0, 0);
-    }
+    HWND main = isRunning() ? mainWindow(0) : nullptr;
+    if (main != nullptr)
+        PostMessageA(main, WM_CLOSE, 0, 0);
     long code = waitExit(timeoutMs);
     if (code == -1 && isRunning()) {
         TerminateProcess(process.hProcess, 1);

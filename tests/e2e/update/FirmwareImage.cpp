@@ -1,6 +1,9 @@
 #include "FirmwareImage.h"
 
+#include <ctype.h>
 #include <stdio.h>
+
+#include <sstream>
 
 namespace
 {
@@ -8,37 +11,26 @@ const unsigned CELLS = 0x8000;
 const unsigned PAGE_SHIFT = 7;
 const size_t MAX_BLOCK = 32;
 
-void appendByte(std::string& line, unsigned value, unsigned& sum)
-{
-    char digits[3];
-    snprintf(digits, sizeof digits, "%02X", value & 0xFF);
-    line += digits;
-    sum += value & 0xFF;
-}
-
 std::string record(unsigned address, unsigned type, std::vector<unsigned char> const& data)
 {
-    std::string line = ":";
+    std::vector<unsigned> bytes = {(unsigned)data.size(), (address >> 8) & 0xFF, address & 0xFF, type};
+    bytes.insert(bytes.end(), data.begin(), data.end());
     unsigned sum = 0;
-    appendByte(line, (unsigned)data.size(), sum);
-    appendByte(line, address >> 8, sum);
-    appendByte(line, address, sum);
-    appendByte(line, type, sum);
-    for (unsigned char b : data)
-        appendByte(line, b, sum);
-    appendByte(line, (0x100 - (sum & 0xFF)) & 0xFF, sum);
+    for (unsigned b : bytes)
+        sum += b;
+    bytes.push_back((0x100 - (sum & 0xFF)) & 0xFF);
+    std::string line = ":";
+    char digits[3];
+    for (unsigned b : bytes) {
+        snprintf(digits, sizeof digits, "%02X", b);
+        line += digits;
+    }
     return line + "\r\n";
 }
 
 int hexDigit(char c)
 {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
+    return isdigit((unsigned char)c) ? c - '0' : isxdigit((unsigned char)c) ? tolower(c) - 'a' + 10 : -1;
 }
 
 bool isBlock(Payload const& p)
@@ -79,50 +71,38 @@ std::string makeIntelHex(std::map<unsigned, unsigned char> const& bytes)
 bool parseIntelHex(std::string const& text, Image& image, std::string& error)
 {
     image.assign(CELLS, -1);
-    size_t pos = 0;
-    for (;;) {
-        pos = text.find(':', pos);
-        if (pos == std::string::npos) {
-            error = "no end record";
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty())
+            continue;
+        std::vector<unsigned> b;
+        unsigned sum = 0;
+        for (size_t i = 1; i + 1 < line.size(); i += 2) {
+            if (hexDigit(line[i]) < 0 || hexDigit(line[i + 1]) < 0)
+                break;
+            b.push_back((unsigned)(hexDigit(line[i]) * 16 + hexDigit(line[i + 1])));
+            sum += b.back();
+        }
+        if (line[0] != ':' || b.size() < 5 || b.size() != b[0] + 5u || line.size() != 2 * b.size() + 1
+            || (sum & 0xFF) != 0) {
+            error = "broken record: " + line;
             return false;
         }
-        ++pos;
-        auto byteAt = [&](size_t index, unsigned& value) {
-            size_t p = pos + 2 * index;
-            if (p + 1 >= text.size() || hexDigit(text[p]) < 0 || hexDigit(text[p + 1]) < 0)
-                return false;
-            value = (unsigned)(hexDigit(text[p]) * 16 + hexDigit(text[p + 1]));
+        unsigned address = (b[1] << 8) | b[2];
+        if (b[3] == 1)
             return true;
-        };
-        unsigned count, high, low, type;
-        if (!byteAt(0, count) || !byteAt(1, high) || !byteAt(2, low) || !byteAt(3, type)) {
-            error = "broken record header";
+        if (b[3] != 0 || address + b[0] > CELLS) {
+            error = "unexpected record: " + line;
             return false;
         }
-        unsigned address = (high << 8) | low;
-        unsigned sum = count + high + low + type;
-        if (type > 1) {
-            error = "record type " + std::to_string(type);
-            return false;
-        }
-        for (unsigned i = 0; i < count; ++i) {
-            unsigned value;
-            if (!byteAt(4 + i, value) || address + i >= CELLS) {
-                error = "broken data at " + std::to_string(address + i);
-                return false;
-            }
-            image[address + i] = (int)value;
-            sum += value;
-        }
-        unsigned check;
-        if (!byteAt(4 + count, check) || ((sum + check) & 0xFF) != 0) {
-            error = "checksum of the record at " + std::to_string(address);
-            return false;
-        }
-        if (type == 1)
-            return true;
-        pos += 2 * (5 + count);
+        for (unsigned i = 0; i < b[0]; ++i)
+            image[address + i] = (int)b[4 + i];
     }
+    error = "no end record";
+    return false;
 }
 
 Payload command(unsigned char code, unsigned char flags)

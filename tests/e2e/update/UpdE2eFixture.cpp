@@ -1,7 +1,6 @@
 #include "UpdE2eFixture.h"
 
 #include <commctrl.h>
-#include <stdio.h>
 
 #include <fstream>
 #include <sstream>
@@ -11,8 +10,7 @@
 
 std::string itemText(HWND dialog, int id)
 {
-    HWND item = GetDlgItem(dialog, id);
-    return item == NULL ? "<no control>" : KrxApp::text(item);
+    return KrxApp::text(GetDlgItem(dialog, id));
 }
 
 void click(HWND dialog, int id)
@@ -20,32 +18,36 @@ void click(HWND dialog, int id)
     KrxApp::press(GetDlgItem(dialog, id));
 }
 
+bool startsWith(std::string const& text, std::string const& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
 std::map<unsigned, unsigned char> UpdE2eFixture::smallImage()
 {
     return {{0x0000, 0x02}, {0x0001, 0x0B}, {0x0002, 0x33}, {0x7000, 0x01}, {0x7001, 0x08}};
 }
 
-std::string const& UpdE2eFixture::builtInHex()
+Image UpdE2eFixture::builtInImage()
 {
-    static std::string text;
-    if (text.empty()) {
-        std::ifstream in(windowsPath(KRX_FIRMWARE_HEX), std::ios::binary);
-        std::stringstream content;
-        content << in.rdbuf();
-        text = content.str();
-    }
-    return text;
+    std::ifstream in(windowsPath(KRX_FIRMWARE_HEX), std::ios::binary);
+    std::stringstream content;
+    content << in.rdbuf();
+    Image image;
+    std::string error;
+    EXPECT_TRUE(parseIntelHex(content.str(), image, error)) << error;
+    return image;
 }
 
 std::string UpdE2eFixture::writeFile(std::string const& name, std::string const& content)
 {
     std::string folder = windowsPath(KRX_ARTEFACTS);
     CreateDirectoryA(folder.c_str(), NULL);
-    std::string path = folder + "\\" + name;
-    std::ofstream out(path, std::ios::binary);
+    std::ofstream out(folder + "\\" + name, std::ios::binary);
     out << content;
     out.close();
-    return out ? path : std::string();
+    EXPECT_TRUE(out.good()) << "could not write " << name;
+    return folder + "\\" + name;
 }
 
 void UpdE2eFixture::SetUp()
@@ -82,8 +84,6 @@ HWND UpdE2eFixture::openUpdatePage()
             seen += " [" + t + "]";
         for (HWND d : app->dialogs())
             seen += " dialog \"" + KrxApp::text(d) + "\"";
-        if (!app->isRunning())
-            seen += " (the program has ended with " + std::to_string(app->waitExit(0)) + ")";
         ADD_FAILURE() << "the tab \"Update\" could not be picked; seen:" << seen;
         return NULL;
     }
@@ -92,28 +92,16 @@ HWND UpdE2eFixture::openUpdatePage()
     return page;
 }
 
-std::string UpdE2eFixture::smallImageFile()
-{
-    std::string path = writeFile("small-image.hex", makeIntelHex(smallImage()));
-    EXPECT_FALSE(path.empty());
-    return path;
-}
-
-HWND UpdE2eFixture::topDialog(char const* caption, int controlId, DWORD timeoutMs)
+HWND UpdE2eFixture::firmwareDialog(int controlId, DWORD timeoutMs)
 {
     HWND found = NULL;
-    auto look = [&] {
-        for (HWND d : app->dialogs()) {
-            bool has = GetDlgItem(d, controlId < 0 ? -controlId : controlId) != NULL;
-            if (KrxApp::text(d) == caption && (controlId == 0 || has == (controlId > 0))) {
-                found = d;
-                return true;
-            }
-        }
+    waitUntil([&] {
+        for (HWND d : app->dialogs())
+            if (KrxApp::text(d) == "Firmwareupdate" &&
+                (GetDlgItem(d, controlId < 0 ? -controlId : controlId) != NULL) == (controlId > 0))
+                return (found = d) != NULL;
         return false;
-    };
-    if (!look() && timeoutMs > 0)
-        waitUntil(look, timeoutMs);
+    }, timeoutMs);
     return found;
 }
 
@@ -126,33 +114,21 @@ std::vector<Payload> UpdE2eFixture::firmwarePayloads()
     return payloads;
 }
 
-std::string UpdE2eFixture::answerQuestion(int button)
+std::string UpdE2eFixture::answerBox(char const* caption, int button)
 {
-    HWND box = topDialog("Firmwareupdate", -IDC_PROGRESS_BAR);
-    if (box == NULL) {
-        ADD_FAILURE() << "no question \"Firmwareupdate\"";
-        return "";
-    }
-    std::string text = KrxApp::messageBoxText(box);
-    click(box, button);
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }, 10000)) << "the question stayed open";
+    std::string error;
+    std::string text = app->answer(caption, button, 20000, &error);
+    EXPECT_EQ(error, "");
     return text;
 }
 
-HWND UpdE2eFixture::progressDialog()
-{
-    HWND dialog = topDialog("Firmwareupdate", IDC_PROGRESS_BAR);
-    EXPECT_NE(dialog, (HWND)NULL) << "no progress dialog";
-    return dialog;
-}
-
-UpdateRun UpdE2eFixture::follow(HWND dialog, DWORD timeoutMs)
+UpdateRun UpdE2eFixture::follow(HWND dialog)
 {
     UpdateRun run;
     HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
     HWND ok = GetDlgItem(dialog, IDOK);
     DWORD start = GetTickCount();
-    while (GetTickCount() - start < timeoutMs) {
+    while (GetTickCount() - start < 60000) {
         // Read the state before testing OK, so that the last texts are seen too.
         bool enabled = IsWindowEnabled(ok) != 0;
         std::string status = itemText(dialog, IDC_PROGRESS_STATUS);
@@ -178,6 +154,40 @@ UpdateRun UpdE2eFixture::follow(HWND dialog, DWORD timeoutMs)
         }
         Sleep(2);
     }
+    EXPECT_TRUE(run.finished) << "OK never enabled";
+    return run;
+}
+
+UpdateRun UpdE2eFixture::update(HWND page, int pageButton, int answer, HWND* dialog)
+{
+    std::string question;
+    if (page != NULL)
+        click(page, pageButton);
+    if (answer != 0) {
+        HWND box = firmwareDialog(-IDC_PROGRESS_BAR);
+        if (box == NULL) {
+            ADD_FAILURE() << "no question \"Firmwareupdate\"";
+            return UpdateRun();
+        }
+        question = KrxApp::messageBoxText(box);
+        click(box, answer);
+        EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }, 10000)) << "the question stayed open";
+        if (answer == IDNO) {
+            EXPECT_EQ(firmwareDialog(IDC_PROGRESS_BAR, 500), (HWND)NULL) << "No started an update";
+            UpdateRun none;
+            none.question = question;
+            return none;
+        }
+    }
+    HWND progress = firmwareDialog(IDC_PROGRESS_BAR);
+    if (dialog != nullptr)
+        *dialog = progress;
+    if (progress == NULL) {
+        ADD_FAILURE() << "no progress dialog";
+        return UpdateRun();
+    }
+    UpdateRun run = follow(progress);
+    run.question = question;
     return run;
 }
 
@@ -188,17 +198,4 @@ void UpdE2eFixture::closeProgress(HWND dialog, HWND owner)
     DWORD_PTR result;
     EXPECT_TRUE(SendMessageTimeoutA(owner, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result))
         << "the page did not come back after the update";
-}
-
-std::string UpdE2eFixture::answerBox(char const* caption, int button, DWORD timeoutMs)
-{
-    HWND box = app->waitDialog(caption, timeoutMs);
-    if (box == NULL) {
-        ADD_FAILURE() << "no message box \"" << caption << "\"";
-        return "";
-    }
-    std::string text = KrxApp::messageBoxText(box);
-    click(box, button);
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(box); }, 10000)) << "the box stayed open";
-    return text;
 }

@@ -2,20 +2,22 @@
 // station: what the user sees and which payloads reach the device, in order.
 #include "UpdE2eFixture.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "resource.h"
 
 namespace
 {
+typedef std::vector<std::string> Texts;
+typedef std::vector<Payload> Payloads;
+
 const char* const INIT = "Initialisiere das Update.";
 const char* const EMERGENCY_PART = "Schreibe neue Firmware für den Notbetrieb.";
 const char* const NORMAL_PART = "Schreibe neue Firmware für den Normalbetrieb.";
 const char* const RESET = "Reset der Firmware.";
 const char* const DONE = "Firmwareupdate erfolgreich abgeschlossen.";
 const char* const FAILED = "Firmwareupdate nicht erfolgreich.";
+const char* const SAME = "Die Version 1.08 ist bereits installiert.\nFirmwareupdate trotzdem starten?";
 
 // The first state may be gone before the test finds the dialog.
 template <typename T> std::vector<T> withoutFirst(std::vector<T> values, T const& first)
@@ -25,7 +27,7 @@ template <typename T> std::vector<T> withoutFirst(std::vector<T> values, T const
     return values;
 }
 
-std::string joined(std::vector<Payload> const& payloads)
+std::string joined(Payloads const& payloads)
 {
     std::string text;
     for (Payload const& p : payloads)
@@ -58,23 +60,22 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepAndSendsBothParts)
     SimClient::vlxSetPending(DEVICE, 400);
     SimClient::vlxClearLog(DEVICE);
     click(page, IDC_FIRMWARE_UPDATE);
-    EXPECT_EQ(answerQuestion(IDYES), "Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?");
-    HWND dialog = progressDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
-    // What the device reports once it runs the new firmware.
+    ASSERT_NE(app->waitDialog("Firmwareupdate", 20000), (HWND)NULL) << "no question";
+    // What the device reports once it runs the new firmware: read again only after the update.
     SimClient::vlxSetVersion(DEVICE, 1, 8, 0);
-    UpdateRun run = follow(dialog);
+    HWND dialog = NULL;
+    UpdateRun run = update(NULL, 0, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(withoutFirst(run.statuses, std::string()), (std::vector<std::string>{INIT, EMERGENCY_PART, NORMAL_PART, RESET, DONE}));
+    EXPECT_EQ(run.question, "Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?");
+    EXPECT_EQ(withoutFirst(run.statuses, std::string()), (Texts{INIT, EMERGENCY_PART, NORMAL_PART, RESET, DONE}));
     EXPECT_EQ(withoutFirst(run.progress, 0), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(run.errorBox, "");
     EXPECT_NE(app->screenshot(dialog, "progress-dialog-end"), "");
     SimClient::vlxSetPending(DEVICE, 0, false);
     closeProgress(dialog, page);
 
-    std::vector<Payload> expected = {command(0x10, 0x00), command(0x10, 0x01), EMERGENCY_BLOCK,
-                                     command(0x02),       command(0x04),       command(0x10, 0x03),
-                                     NORMAL_BLOCK,        command(0x02),       command(0x08)};
+    Payloads expected = {command(0x10, 0x00), command(0x10, 0x01), EMERGENCY_BLOCK, command(0x02), command(0x04),
+                         command(0x10, 0x03), NORMAL_BLOCK,        command(0x02),   command(0x08)};
     EXPECT_EQ(joined(firmwarePayloads()), joined(expected));
     EXPECT_EQ(itemText(page, IDC_INSTALLED_VERSION), "1.08") << "installed version not read again";
     EXPECT_EQ(itemText(page, IDC_SOURCE), file);
@@ -82,14 +83,11 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepAndSendsBothParts)
 
 TEST_F(UpdE2eUpdatePage, BuiltInImageSendsEveryPresentByteOnceInProtocolOrder)
 {
-    Image image;
-    std::string error;
-    ASSERT_TRUE(parseIntelHex(builtInHex(), image, error)) << error;
+    Image image = builtInImage();
     for (unsigned a = 0x7FFD; a <= 0x7FFF; ++a)
         ASSERT_GE(image[a], 0) << "the built-in image should hold the bytes that are never sent";
 
     startAtInfoPage("");
-    EXPECT_EQ(app->tabTexts(), (std::vector<std::string>{"Info", "Update", "KRX-40 Terminal"}));
     HWND page = openUpdatePage();
     ASSERT_NE(page, (HWND)NULL);
     EXPECT_EQ(itemText(page, IDC_SOURCE), "intern");
@@ -97,103 +95,87 @@ TEST_F(UpdE2eUpdatePage, BuiltInImageSendsEveryPresentByteOnceInProtocolOrder)
     EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_TEST_EMERGENCY))) << "test button without -s";
 
     SimClient::vlxClearLog(DEVICE);
-    click(page, IDC_FIRMWARE_UPDATE);
-    EXPECT_EQ(answerQuestion(IDYES), "Die Version 1.08 ist bereits installiert.\nFirmwareupdate trotzdem starten?");
-    HWND dialog = progressDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
-    UpdateRun run = follow(dialog);
+    HWND dialog = NULL;
+    UpdateRun run = update(page, IDC_FIRMWARE_UPDATE, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.question, SAME);
     EXPECT_EQ(run.finalStatus, DONE);
     EXPECT_EQ(run.errorBox, "");
     closeProgress(dialog, page);
 
-    std::vector<Payload> p = firmwarePayloads();
+    // Two commands, the emergency part, 04, 10 03, the normal part, 08; nothing of 0x7FFD-0x7FFF.
+    Payloads p = firmwarePayloads();
     ASSERT_GE(p.size(), 6u);
-    EXPECT_EQ(p[0], command(0x10, 0x00));
-    EXPECT_EQ(p[1], command(0x10, 0x01));
+    EXPECT_EQ(joined({p[0], p[1]}), joined({command(0x10, 0x00), command(0x10, 0x01)}));
     size_t emergencyEnd = partEnd(p, 2);
     EXPECT_EQ(checkPart(p, 2, emergencyEnd, image, 0x7000, 0x7FFC), "");
     ASSERT_LT(emergencyEnd + 2, p.size());
-    EXPECT_EQ(p[emergencyEnd], command(0x04));
-    EXPECT_EQ(p[emergencyEnd + 1], command(0x10, 0x03));
+    EXPECT_EQ(joined({p[emergencyEnd], p[emergencyEnd + 1]}), joined({command(0x04), command(0x10, 0x03)}));
     size_t normalEnd = partEnd(p, emergencyEnd + 2);
     EXPECT_EQ(checkPart(p, emergencyEnd + 2, normalEnd, image, 0x0000, 0x6FFF), "");
     ASSERT_EQ(normalEnd + 1, p.size()) << "payloads after the normal part: " << p.size() - normalEnd;
     EXPECT_EQ(p[normalEnd], command(0x08));
-    for (Payload const& q : p) {
-        if (q.size() > 3 && q[0] == 0x01) {
-            EXPECT_LE((q[1] | (q[2] << 8)) + q.size() - 4, 0x7FFCu) << "sent " << hexText(q);
+}
+
+// Runs of the small image that end early or skip a part, in emergency mode (no question) and in
+// test mode ("Notbetrieb testen" stops after the emergency part, or at once on an emergency device).
+TEST_F(UpdE2eUpdatePage, EmergencyAndTestModeRuns)
+{
+    struct Case
+    {
+        char const* name;
+        bool emergencyDevice;
+        int button;
+        char const* question; // null: none may come
+        Texts statuses;       // empty: not checked, nor the bar's steps but its last
+        std::vector<int> progress;
+        char const* errorBox;
+        char const* finalStatus;
+        Payloads payloads;
+    } const cases[] = {
+        {"emergency update", true, IDC_FIRMWARE_UPDATE, nullptr, {INIT, NORMAL_PART, RESET, DONE}, {1, 3, 4}, "", DONE,
+         {command(0x10, 0x00), command(0x10, 0x03), NORMAL_BLOCK, command(0x02), command(0x08)}},
+        {"test mode", false, IDC_TEST_EMERGENCY, SAME, {}, {2}, "Testabbruch!", FAILED,
+         {command(0x10, 0x00), command(0x10, 0x01), EMERGENCY_BLOCK, command(0x02), command(0x04)}},
+        {"test mode in emergency", true, IDC_TEST_EMERGENCY, nullptr, {}, {1}, "Testabbruch!", FAILED,
+         {command(0x10, 0x00)}},
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        restart();
+        SimClient::vlxSetVersion(DEVICE, 1, 8, c.emergencyDevice ? 1 : 0);
+        if (c.emergencyDevice) {
+            ASSERT_TRUE(app->start("-s" + smallImageFile()));
+            EXPECT_NE(answerBox("Notfallbetrieb", IDCANCEL), "");
+        } else {
+            startAtInfoPage("-s" + smallImageFile());
         }
+        HWND page = openUpdatePage();
+        ASSERT_NE(page, (HWND)NULL);
+        ASSERT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_TEST_EMERGENCY))) << "no test button with -s";
+        EXPECT_EQ(itemText(page, IDC_TEST_EMERGENCY), "Notbetrieb testen");
+        SimClient::vlxSetPending(DEVICE, 300);
+        SimClient::vlxClearLog(DEVICE);
+        HWND dialog = NULL;
+        UpdateRun run = update(page, c.button, c.question ? IDYES : 0, &dialog);
+        ASSERT_TRUE(run.finished);
+        EXPECT_EQ(firmwareDialog(-IDC_PROGRESS_BAR, 0), (HWND)NULL) << "a question besides the dialog";
+        if (c.question) {
+            EXPECT_EQ(run.question, c.question);
+        }
+        if (!c.statuses.empty()) {
+            EXPECT_EQ(withoutFirst(run.statuses, std::string()), c.statuses);
+            EXPECT_EQ(withoutFirst(run.progress, 0), c.progress);
+        }
+        EXPECT_EQ(run.finalProgress, c.progress.back());
+        EXPECT_EQ(run.errorBox, c.errorBox);
+        EXPECT_EQ(run.finalStatus, c.finalStatus);
+        SimClient::vlxSetPending(DEVICE, 0, false);
+        closeProgress(dialog, page);
+        EXPECT_EQ(joined(firmwarePayloads()), joined(c.payloads));
+        EXPECT_EQ(app->close(), 0);
     }
-}
-
-TEST_F(UpdE2eUpdatePage, EmergencyModeAsksNothingAndSendsOnlyTheNormalPart)
-{
-    SimClient::vlxSetVersion(DEVICE, 1, 8, 1);
-    ASSERT_TRUE(app->start("-s" + smallImageFile()));
-    EXPECT_NE(answerBox("Notfallbetrieb", IDCANCEL), "");
-    HWND page = openUpdatePage();
-    ASSERT_NE(page, (HWND)NULL);
-
-    SimClient::vlxSetPending(DEVICE, 300);
-    SimClient::vlxClearLog(DEVICE);
-    click(page, IDC_FIRMWARE_UPDATE);
-    HWND dialog = progressDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
-    EXPECT_EQ(topDialog("Firmwareupdate", -IDC_PROGRESS_BAR, 0), (HWND)NULL) << "a question besides the dialog";
-    UpdateRun run = follow(dialog);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(withoutFirst(run.statuses, std::string()), (std::vector<std::string>{INIT, NORMAL_PART, RESET, DONE}));
-    EXPECT_EQ(withoutFirst(run.progress, 0), (std::vector<int>{1, 3, 4}));
-    SimClient::vlxSetPending(DEVICE, 0, false);
-    closeProgress(dialog, page);
-    std::vector<Payload> expected = {command(0x10, 0x00), command(0x10, 0x03), NORMAL_BLOCK,
-                                     command(0x02), command(0x08)};
-    EXPECT_EQ(joined(firmwarePayloads()), joined(expected));
-}
-
-TEST_F(UpdE2eUpdatePage, TestModeStopsAfterTheEmergencyPart)
-{
-    std::string file = smallImageFile();
-    startAtInfoPage("-s" + file);
-    HWND page = openUpdatePage();
-    ASSERT_NE(page, (HWND)NULL);
-    ASSERT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_TEST_EMERGENCY))) << "no test button with -s";
-    EXPECT_EQ(itemText(page, IDC_TEST_EMERGENCY), "Notbetrieb testen");
-    SimClient::vlxClearLog(DEVICE);
-    click(page, IDC_TEST_EMERGENCY);
-    EXPECT_EQ(answerQuestion(IDYES), "Die Version 1.08 ist bereits installiert.\nFirmwareupdate trotzdem starten?");
-    HWND dialog = progressDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
-    UpdateRun run = follow(dialog);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.errorBox, "Testabbruch!");
-    EXPECT_EQ(run.finalStatus, FAILED);
-    EXPECT_EQ(run.finalProgress, 2);
-    closeProgress(dialog, page);
-    std::vector<Payload> expected = {command(0x10, 0x00), command(0x10, 0x01), EMERGENCY_BLOCK,
-                                     command(0x02), command(0x04)};
-    EXPECT_EQ(joined(firmwarePayloads()), joined(expected));
-}
-
-TEST_F(UpdE2eUpdatePage, TestModeOnEmergencyDeviceSendsOnlyTheFirstCommand)
-{
-    SimClient::vlxSetVersion(DEVICE, 1, 8, 1);
-    ASSERT_TRUE(app->start("-s" + smallImageFile()));
-    EXPECT_NE(answerBox("Notfallbetrieb", IDCANCEL), "");
-    HWND page = openUpdatePage();
-    ASSERT_NE(page, (HWND)NULL);
-    SimClient::vlxClearLog(DEVICE);
-    click(page, IDC_TEST_EMERGENCY);
-    HWND dialog = progressDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
-    UpdateRun run = follow(dialog);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.errorBox, "Testabbruch!");
-    EXPECT_EQ(run.finalStatus, FAILED);
-    EXPECT_EQ(run.finalProgress, 1);
-    closeProgress(dialog, page);
-    EXPECT_EQ(joined(firmwarePayloads()), joined({command(0x10, 0x00)}));
 }
 
 TEST_F(UpdE2eUpdatePage, DeviceGoneBeforeTheUpdateFailsAtOpening)
@@ -202,20 +184,16 @@ TEST_F(UpdE2eUpdatePage, DeviceGoneBeforeTheUpdateFailsAtOpening)
     HWND page = openUpdatePage();
     ASSERT_NE(page, (HWND)NULL);
     SimClient::vlxRemove(DEVICE);
-    click(page, IDC_FIRMWARE_UPDATE);
-    answerQuestion(IDYES);
-    HWND dialog = progressDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
-    UpdateRun run = follow(dialog);
+    HWND dialog = NULL;
+    UpdateRun run = update(page, IDC_FIRMWARE_UPDATE, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.errorBox.rfind("Fehler beim Öffnen des Vlx-Usb-Treibers.\n", 0), 0u) << run.errorBox;
+    EXPECT_TRUE(startsWith(run.errorBox, "Fehler beim Öffnen des Vlx-Usb-Treibers.\n")) << run.errorBox;
     EXPECT_EQ(run.finalStatus, FAILED);
     EXPECT_EQ(run.finalProgress, 0);
     click(dialog, IDOK);
-    ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10000));
     // Reading the installed version again fails the same way.
     std::string again = answerBox("Fehler beim Erkennen der Firmwareversion");
-    EXPECT_EQ(again.rfind("Fehler beim Öffnen des Vlx-Usb-Treibers.", 0), 0u) << again;
+    EXPECT_TRUE(startsWith(again, "Fehler beim Öffnen des Vlx-Usb-Treibers.")) << again;
 }
 
 TEST_F(UpdE2eUpdatePage, SourceThatDoesNotParseStopsAfterTheFirstCommand)
@@ -231,11 +209,8 @@ TEST_F(UpdE2eUpdatePage, SourceThatDoesNotParseStopsAfterTheFirstCommand)
     EXPECT_EQ(itemText(page, IDC_AVAILABLE_VERSION), "");
     EXPECT_EQ(itemText(page, IDC_SOURCE), file);
     SimClient::vlxClearLog(DEVICE);
-    click(page, IDC_FIRMWARE_UPDATE);
-    answerQuestion(IDYES);
-    HWND dialog = progressDialog();
-    ASSERT_NE(dialog, (HWND)NULL);
-    UpdateRun run = follow(dialog);
+    HWND dialog = NULL;
+    UpdateRun run = update(page, IDC_FIRMWARE_UPDATE, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.errorBox, "Ungültige Prüfsumme.");
     EXPECT_EQ(run.finalProgress, 0);
@@ -250,8 +225,8 @@ TEST_F(UpdE2eUpdatePage, DialogAnswersWithin100msAndIgnoresEscapeWhileRequestsAr
     ASSERT_NE(page, (HWND)NULL);
     SimClient::vlxSetPending(DEVICE, 150);
     click(page, IDC_FIRMWARE_UPDATE);
-    answerQuestion(IDYES);
-    HWND dialog = progressDialog();
+    EXPECT_NE(answerBox("Firmwareupdate", IDYES), "");
+    HWND dialog = firmwareDialog(IDC_PROGRESS_BAR);
     ASSERT_NE(dialog, (HWND)NULL);
     HWND ok = GetDlgItem(dialog, IDOK);
     unsigned answered = 0, missed = 0;

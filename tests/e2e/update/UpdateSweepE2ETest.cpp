@@ -29,21 +29,16 @@ protected:
     std::vector<Payload> reference(HWND page)
     {
         SimClient::vlxClearLog(DEVICE);
-        UpdateRun run = runOnce(page);
-        EXPECT_EQ(run.errorBox, "");
+        EXPECT_EQ(runOnce(page).errorBox, "");
         return firmwarePayloads();
     }
 
     UpdateRun runOnce(HWND page)
     {
-        click(page, IDC_FIRMWARE_UPDATE);
-        answerQuestion(IDYES);
-        HWND dialog = progressDialog();
-        if (dialog == NULL)
-            return UpdateRun();
-        UpdateRun run = follow(dialog);
-        EXPECT_TRUE(run.finished) << "OK never enabled";
-        closeProgress(dialog, page);
+        HWND dialog = NULL;
+        UpdateRun run = update(page, IDC_FIRMWARE_UPDATE, IDYES, &dialog);
+        if (dialog != NULL)
+            closeProgress(dialog, page);
         return run;
     }
 
@@ -64,7 +59,7 @@ protected:
                 EXPECT_EQ(run.finalStatus, "Firmwareupdate erfolgreich abgeschlossen.") << "K=" << k;
                 EXPECT_EQ(got, full) << "K=" << k << ": the run did not carry on";
             } else {
-                EXPECT_EQ(run.errorBox.rfind("Fehler beim Zugriff auf den Vlx-Usb-Treiber.\n", 0), 0u)
+                EXPECT_TRUE(startsWith(run.errorBox, "Fehler beim Zugriff auf den Vlx-Usb-Treiber.\n"))
                     << "K=" << k << ": " << run.errorBox;
                 EXPECT_EQ(run.finalStatus, "Firmwareupdate nicht erfolgreich.") << "K=" << k;
                 // The failed request is logged; nothing follows it, so no reset either.
