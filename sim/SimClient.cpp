@@ -218,32 +218,41 @@ unsigned short SimClient::vlxPortPattern(unsigned n)
     return static_cast<unsigned short>(state(false, n).portPattern);
 }
 
-void SimClient::vlxFail(unsigned n, unsigned long code, long ntstatus, unsigned after, bool sticky)
+void SimClient::fail(bool krx, unsigned n, unsigned long code, long ntstatus, unsigned after, bool sticky)
 {
     SimCommand c = command(n);
     c.code = static_cast<unsigned>(code);
     c.status = static_cast<int>(ntstatus);
     c.value = after;
     c.flags = sticky ? SIM_FAIL_STICKY : 0;
-    request(false, SIM_IOCTL_FAIL, c);
+    request(krx, SIM_IOCTL_FAIL, c);
 }
 
-void SimClient::vlxClearFailures(unsigned n) { request(false, SIM_IOCTL_CLEAR_FAILURES, command(n)); }
-
-void SimClient::vlxSetPending(unsigned n, unsigned delayMs, bool on)
+void SimClient::setPending(bool krx, unsigned n, unsigned delayMs, bool on)
 {
     SimCommand c = command(n);
     c.value = delayMs;
     c.flags = on ? SIM_PENDING_ON : 0;
-    request(false, SIM_IOCTL_SET_PENDING, c);
+    request(krx, SIM_IOCTL_SET_PENDING, c);
 }
 
-void SimClient::vlxSetBlockingRead(unsigned n, bool blocking)
+void SimClient::setBlockingRead(bool krx, unsigned n, bool blocking)
 {
     SimCommand c = command(n);
     c.value = blocking ? 1 : 0;
-    request(false, SIM_IOCTL_SET_BLOCKING, c);
+    request(krx, SIM_IOCTL_SET_BLOCKING, c);
 }
+
+void SimClient::vlxFail(unsigned n, unsigned long code, long ntstatus, unsigned after, bool sticky)
+{
+    fail(false, n, code, ntstatus, after, sticky);
+}
+
+void SimClient::vlxClearFailures(unsigned n) { request(false, SIM_IOCTL_CLEAR_FAILURES, command(n)); }
+
+void SimClient::vlxSetPending(unsigned n, unsigned delayMs, bool on) { setPending(false, n, delayMs, on); }
+
+void SimClient::vlxSetBlockingRead(unsigned n, bool blocking) { setBlockingRead(false, n, blocking); }
 
 std::vector<SimRequest> SimClient::vlxLog(unsigned n) { return log(false, n); }
 void SimClient::vlxClearLog(unsigned n) { request(false, SIM_IOCTL_CLEAR_LOG, command(n)); }
@@ -260,34 +269,18 @@ void SimClient::krxSetReply(unsigned n, std::string const& bytes)
 
 void SimClient::krxFeed(unsigned n, std::string const& bytes) { request(true, SIM_IOCTL_FEED, command(n), bytes); }
 
-void SimClient::krxSetBlockingRead(unsigned n, bool blocking)
-{
-    SimCommand c = command(n);
-    c.value = blocking ? 1 : 0;
-    request(true, SIM_IOCTL_SET_BLOCKING, c);
-}
+void SimClient::krxSetBlockingRead(unsigned n, bool blocking) { setBlockingRead(true, n, blocking); }
 
 unsigned long SimClient::krxPending(unsigned n) { return state(true, n).received; }
 
 void SimClient::krxFail(unsigned n, unsigned long what, long ntstatus, unsigned after, bool sticky)
 {
-    SimCommand c = command(n);
-    c.code = static_cast<unsigned>(what);
-    c.status = static_cast<int>(ntstatus);
-    c.value = after;
-    c.flags = sticky ? SIM_FAIL_STICKY : 0;
-    request(true, SIM_IOCTL_FAIL, c);
+    fail(true, n, what, ntstatus, after, sticky);
 }
 
 void SimClient::krxClearFailures(unsigned n) { request(true, SIM_IOCTL_CLEAR_FAILURES, command(n)); }
 
-void SimClient::krxSetPending(unsigned n, unsigned delayMs, bool on)
-{
-    SimCommand c = command(n);
-    c.value = delayMs;
-    c.flags = on ? SIM_PENDING_ON : 0;
-    request(true, SIM_IOCTL_SET_PENDING, c);
-}
+void SimClient::krxSetPending(unsigned n, unsigned delayMs, bool on) { setPending(true, n, delayMs, on); }
 
 std::vector<SimRequest> SimClient::krxLog(unsigned n) { return log(true, n); }
 void SimClient::krxClearLog(unsigned n) { request(true, SIM_IOCTL_CLEAR_LOG, command(n)); }

@@ -60,6 +60,9 @@ public:
     static std::vector<SimRequest> log(bool krx, unsigned n, unsigned long pageSize = 256 * 1024);
     static SimState state(bool krx, unsigned n);
     static std::vector<unsigned> devices(bool krx);
+    static void fail(bool krx, unsigned n, unsigned long code, long ntstatus, unsigned after, bool sticky);
+    static void setPending(bool krx, unsigned n, unsigned delayMs, bool on);
+    static void setBlockingRead(bool krx, unsigned n, bool blocking);
     static SimCommand command(unsigned n);
     // Name of a control request for messages ("SIM_IOCTL_ADD_DEVICE").
     static const char* requestName(unsigned long code);
