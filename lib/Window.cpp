@@ -4,6 +4,22 @@
 
 HINSTANCE Window::hMainInstance = nullptr;
 
+// Defined here rather than in the class, so that they are exported with the rest.
+HWND Window::getHwnd() const
+{
+    return hwnd;
+}
+
+void* Window::getInstanz() const
+{
+    return instance;
+}
+
+Window* Window::getParent() const
+{
+    return parent;
+}
+
 Window::Window()
     : instance(nullptr), hwnd(nullptr), parent(nullptr), defaultProcedure(DefWindowProcA),
       destroyed(false)

@@ -28,11 +28,11 @@ public:
     static Window* getWndFromHwnd(HWND hwnd);
     static void setMainInstance(HINSTANCE instance);
 
-    HWND getHwnd() const { return hwnd; }
+    HWND getHwnd() const;
     void setHwnd(HWND newHwnd) { hwnd = newHwnd; }
-    void* getInstanz() const { return instance; }
+    void* getInstanz() const;
     void setInstanz(void* newInstance) { instance = newInstance; }
-    Window* getParent() const { return parent; }
+    Window* getParent() const;
     // Returns the previous parent object; a null argument is refused (returns null, no change).
     Window* setParent(Window* newParent);
 
