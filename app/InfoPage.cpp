@@ -63,8 +63,9 @@ INT_PTR InfoPage::notifyDlgInit(WPARAM, LPARAM)
             channel.reset();
         }
     } catch (Win32Exception& e) {
-        channel.reset();
+        // The text and the box come first; the channel closes once the user has seen them.
         showError(IDC_VLX_DRIVER_TEXT, e);
+        channel.reset();
     }
 
     if (emergencyMode) {

@@ -133,16 +133,17 @@ TEST_F(UpdE2eInfoPage, FailureRows)
         char const* driver;  // "": the box's text
         char const* serial;
         char const* feedback;
+        bool heldAtBox;      // the command station's channel is still open while the box shows
     } const cases[] = {
         // Listed at start, gone when its page opens; the feedback interface is still asked.
         {"command station cannot be opened", [] { SimClient::vlxAdd(2); SimClient::krxAdd(2);
-             SimClient::krxSetReply(2, "KRX-40 Nr. 2\r"); }, VLX_OPEN_ERROR, "", "", "KRX-40 Nr. 2"},
+             SimClient::krxSetReply(2, "KRX-40 Nr. 2\r"); }, VLX_OPEN_ERROR, "", "", "KRX-40 Nr. 2", false},
         {"serial request fails", [] { SimClient::vlxFail(DEVICE, VLX_GET_SERIAL_NUMBER, NOT_CONNECTED); },
-         "Fehler beim Zugriff auf den Vlx-Usb-Treiber.\n", "", "", "KRX-40 V1.08"},
+         "Fehler beim Zugriff auf den Vlx-Usb-Treiber.\n", "", "", "KRX-40 V1.08", true},
         {"mode query fails", [] { SimClient::vlxFail(DEVICE, VLX_GET_FIRMWARE_VERSION, NOT_CONNECTED); },
-         "", "", "", "KRX-40 V1.08"},
+         "Fehler beim Zugriff auf den Vlx-Usb-Treiber.\n", "", "", "KRX-40 V1.08", true},
         {"no feedback interface", [] { SimClient::krxRemove(DEVICE); },
-         "Fehler beim Öffnen des Krx-Usb-Treibers.\n", SIM_DEFAULT_DRIVER_TEXT, "12345", ""},
+         "Fehler beim Öffnen des Krx-Usb-Treibers.\n", SIM_DEFAULT_DRIVER_TEXT, "12345", "", false},
     };
     for (Case const& c : cases) {
         SCOPED_TRACE(c.name);
@@ -157,6 +158,8 @@ TEST_F(UpdE2eInfoPage, FailureRows)
         } else {
             ASSERT_TRUE(app->start(""));
         }
+        ASSERT_NE(app->waitDialog("Fehler", 20000), (HWND)NULL);
+        EXPECT_EQ(SimClient::vlxState(DEVICE).open, c.heldAtBox ? 1u : 0u);
         std::string text = answerBox("Fehler");
         EXPECT_TRUE(startsWith(text, c.prefix)) << text;
         if (std::string(c.name) == "serial request fails") {
