@@ -62,7 +62,12 @@ bool VlxUsbDriver::isPresent(unsigned char deviceNumber)
         CloseHandle(h);
         return true;
     }
-    return GetLastError() != ERROR_FILE_NOT_FOUND;
+    return isPresentAfterOpenError(GetLastError());
+}
+
+bool VlxUsbDriver::isPresentAfterOpenError(DWORD error)
+{
+    return error != ERROR_FILE_NOT_FOUND;
 }
 
 DWORD VlxUsbDriver::request(DWORD code, void const* in, DWORD inLength, void* out, DWORD outLength)

@@ -16,6 +16,9 @@ public:
     static String getDevicePath(unsigned char deviceNumber);
     // Never throws. A device that someone else holds open counts as present.
     static bool isPresent(unsigned char deviceNumber);
+    // The probe's verdict on a refused open: only a missing device file (ERROR_FILE_NOT_FOUND)
+    // means absent; a sharing violation or denied access means someone holds the device.
+    static bool isPresentAfterOpenError(DWORD error);
 
     // Points to one buffer shared by all channels; the next call overwrites it.
     char* getDriverInfo();
