@@ -73,7 +73,7 @@ void FirmwareWriter::writeRange(unsigned short const* image, unsigned short from
 
 void FirmwareWriter::sendBlock(unsigned short address, unsigned char const* data, unsigned char count)
 {
-    // The device takes at most 32 bytes per block; a longer one would be cut or refused there.
+    // writeRange never asks for more; a larger count would overrun the frame buffer.
     if (count == 0 || count > BLOCK_SIZE)
         throw Exception("Ungültige Blocklänge.");
     unsigned char frame[3 + BLOCK_SIZE];

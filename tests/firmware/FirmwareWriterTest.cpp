@@ -127,6 +127,10 @@ TEST_F(FirmwareWriterTest, CommandsHaveTheirFramesAndOnlyResetAndWriteModeDropFa
     writer->resetFirmware();
     writer->endPage();
     writer->sendBlock(0x1234, bytes, 2);
+    // No block frame for these counts: refused before the channel, so the log below has no trace.
+    unsigned char const spare[64] = {};
+    for (unsigned char count : {0, 33})
+        EXPECT_THROW(writer->sendBlock(0x1234, spare, count), Exception) << int(count);
     EXPECT_EQ(std::vector<std::string>({"10 00 00 00", "10 00 00 01", "10 00 00 03", "10 00 00 02", "04 00 00 00",
                                         "08 00 00 00", P, "1234+2"}),
               sent(cells));
