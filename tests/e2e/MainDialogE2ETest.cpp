@@ -123,7 +123,7 @@ TEST_F(MainDialogE2ETest, NoDeviceHidesTheTabsAndSaysSo)
     LONG style = GetWindowLongA(main, GWL_STYLE);
     EXPECT_EQ(0, style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
     EXPECT_NE(0, style & WS_SYSMENU);
-    app->screenshot(main, "main-no-device");
+    EXPECT_NE("", app->screenshot(main, "main-no-device"));
 }
 
 // The tab set follows service mode and whether a device numbered above 1 was found at start.
@@ -160,7 +160,7 @@ TEST_F(MainDialogE2ETest, TabSetsByDevicesAndServiceMode)
         expectInfoPageOf(1);
         expectNoErrorBox();
         if (c.screenshot)
-            app->screenshot(app->mainWindow(), c.screenshot);
+            EXPECT_NE("", app->screenshot(app->mainWindow(), c.screenshot));
     }
 }
 
@@ -195,15 +195,14 @@ TEST_F(MainDialogE2ETest, PickingANumberOrRefreshingReturnsToInfo)
 
     ASSERT_TRUE(app->selectTab("Update"));
     EXPECT_EQ(2, app->selectedTab());
-    HWND before = app->page();
+    HWND before = app->waitPage(IDC_FIRMWARE_UPDATE);
+    ASSERT_NE(nullptr, before) << "no Update page to be replaced";
     ASSERT_TRUE(KrxApp::press(control(IDC_REFRESH)));
     EXPECT_TRUE(waitUntil([&] { return app->selectedTab() == 0; }, 10000));
     // The search selects the first number again.
     EXPECT_EQ(0, KrxApp::comboSelection(list));
     expectInfoPageOf(1);
-    if (before != nullptr) {
-        EXPECT_FALSE(IsWindow(before));
-    }
+    EXPECT_FALSE(IsWindow(before));
     expectNoErrorBox();
 }
 
@@ -222,7 +221,7 @@ TEST_F(MainDialogE2ETest, AllDevicesRemovedHidesTheTabsAndKeepsTheLastPage)
     // The page object lives on, hidden with the tab control.
     EXPECT_TRUE(IsWindow(infoPage));
     EXPECT_EQ(nullptr, app->page());
-    app->screenshot(app->mainWindow(), "main-all-removed");
+    EXPECT_NE("", app->screenshot(app->mainWindow(), "main-all-removed"));
 
     addDevice(2);
     ASSERT_TRUE(KrxApp::press(control(IDC_REFRESH)));

@@ -28,6 +28,9 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
         {"line end inside record", ":030030\r\n0002337A1E\r\n" + E, BAD_CHARACTER},
         {"colon inside record", ":0300:3000\r\n" + E, BAD_CHARACTER},
         {"checksum not hex", ":0300300002337A1X\r\n" + E, BAD_CHARACTER},
+        // A data byte is read before its cell is checked, so a bad digit wins over a bad address.
+        {"second byte at 7FFF not hex", ":027FFF0041GZ\r\n" + E, BAD_CHARACTER},
+        {"first byte at 8000 not hex", ":01800000ZG\r\n" + E, BAD_CHARACTER},
         {"type 02", hexRecord(0, 2, "\x10\x20") + E, BAD_TYPE},
         {"type 04 to address 0", ":020000040000FA\r\n" + E, BAD_TYPE},
         // The type is judged before any data byte is read.

@@ -209,6 +209,8 @@ TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
 TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
 {
     ASSERT_EQ(0u, Dialog::listDlg.size());
+    MSG none = {};
+    EXPECT_EQ(0, Dialog::isAnyDialogMessage(&none));
     ProbeWindow host;
     // Without a parent the object is listed but has no window.
     ProbeDialog* lone = new ProbeDialog(nullptr, IDD_MAIN_DIALOG, false);
@@ -228,7 +230,11 @@ TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
     delete a;  // a modeless dialog destroys its window
     EXPECT_FALSE(IsWindow(aHwnd));
     EXPECT_EQ(b, Dialog::listDlg.elementAt(1));
+    // Closed by the user first: a second DestroyWindow on the dead handle would set the error.
+    ASSERT_TRUE(DestroyWindow(b->getHwnd()));
+    SetLastError(0xdeadbeef);
     delete b;
+    EXPECT_EQ(0xdeadbeefu, GetLastError());
     delete lone;
     EXPECT_EQ(0u, Dialog::listDlg.size());
 }
@@ -266,12 +272,17 @@ TEST(DialogControlTest, ItemHelpersTabsAndBaseUnits)
     EXPECT_EQ(0, d.enableDlgItem(IDC_REFRESH, FALSE));  // it was enabled
     EXPECT_FALSE(IsWindowEnabled(d.getDlgItem(IDC_REFRESH)));
     EXPECT_NE(0, d.enableDlgItem(IDC_REFRESH, TRUE));
+    EXPECT_EQ(0, d.enableDlgItem(4711, FALSE));  // no such control
+    EXPECT_TRUE(IsWindowEnabled(d.getHwnd()));
     ASSERT_TRUE(d.setDlgItemText(IDC_STATUS, "Gerät"));
     EXPECT_STREQ("Ger\xe4t", d.getDlgItemText(IDC_STATUS).getChars());
     char texts[][16] = {"Info", "Update", "Gerätenummer"};
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(i, d.tabCtrlInsertItem(IDC_TABS, texts[i]));  // appended
     LONG units = GetDialogBaseUnits();
+    // Wine's system font has a horizontal base unit of 7: -3 units are -5.25 pixels, truncated -5.
+    ASSERT_NE(0, LOWORD(units) % 4) << "no mapping would truncate, so truncation goes untested";
+    EXPECT_EQ(-(LOWORD(units) * 3 / 4), d.mapBaseUnitsX(-3));
     for (int v : {1, 3, 5, 7, 305}) {
         EXPECT_EQ((LOWORD(units) * v) / 4, d.mapBaseUnitsX(v)) << v;
         EXPECT_EQ((HIWORD(units) * v) / 8, d.mapBaseUnitsY(v)) << v;

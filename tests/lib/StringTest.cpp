@@ -38,7 +38,7 @@ TEST(StringTest, OwnsDeepCopiesAndSurvivesSelfAssignment)
 TEST(StringTest, DerivedTexts)
 {
     check<std::string>({
-        TXT(String('x', 3), "xxx"), TXT(String(0), "0"),
+        TXT(String('x', 3), "xxx"), TXT(String(0), "0"), TXT(String(0u), "0"), TXT(String(-15), "-15"),
         TXT(String(4294967295u), "4294967295"), TXT(String(-2147483647 - 1), "-2147483648"),
         TXT(String("ab") + String("cd"), "abcd"), TXT(String() + 'x', "x"),
         TXT(String("ab") + '\0', "ab"),  // a NUL does not lengthen the text
@@ -47,9 +47,10 @@ TEST(StringTest, DerivedTexts)
         TXT(String("abcdef")(2, 4), "cd"), TXT(String("abcdef")(2, 99), "cdef"), TXT(String("abcdef")(2, 2), ""),
         TXT(String("abcdef")(3), "def"), TXT(String("abc")(3), ""),
         TXT(String("  a b  ").trim(), "a b"), TXT(String("\ta\r\n").trim(), "\ta\r\n"),  // spaces only
-        TXT(String("  a b  ").ltrim(), "a b  "), TXT(String("  a b  ").rtrim(), "  a b"), TXT(String("  ").rtrim(), ""),
+        TXT(String("  a b  ").ltrim(), "a b  "), TXT(String("  a b  ").rtrim(), "  a b"), TXT(String("  ").rtrim(), ""), TXT(String("   ").trim(), ""),
         TXT(String("7").padl(3, '0'), "007"), TXT(String("7").padr(3, '.'), "7.."),
         TXT(String("x").padl(3), "  x"), TXT(String("x").padr(3), "x  "), TXT(String("abc").padl(2), "abc"),
+        TXT(String("abc").padl(3, '0'), "abc"), TXT(String("abc").padr(3, '.'), "abc"),  // at exactly the width
         TXT(String("Grün").toUpperCase(), "GRüN"),  // umlauts stay as they are
         TXT(String("STRAßE ÄÖÜ").toLowerCase(), "straße ÄÖÜ"),
         TXT(String("a\r\nb\nc").filterCrLf(), "a b c"), TXT(String("a\rb").filterCrLf(), "ab"),

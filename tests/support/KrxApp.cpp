@@ -367,6 +367,13 @@ std::string KrxApp::screenshot(HWND window, std::string const& name)
     bool ok = bitmap != nullptr && BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, old);
     GdiFlush();
+    // A window that was not drawn, or a capture of nothing, comes out as one colour.
+    DWORD const stride = ((width * 3) + 3) & ~3u;
+    bool drawn = false;
+    for (int y = 0; ok && !drawn && y < height; ++y)
+        for (int x = 0; !drawn && x < width; ++x)
+            drawn = memcmp(static_cast<char*>(bits) + y * stride + x * 3, bits, 3) != 0;
+    ok = ok && drawn;
     std::string folder = windowsPath(KRX_ARTEFACTS);
     CreateDirectoryA(folder.c_str(), nullptr);
     folder += "\\screenshots";

@@ -68,7 +68,7 @@ public:
     static bool responsive(HWND window, DWORD timeoutMs = 2000);
 
     // Saves the window's area of the screen as a 24-bit BMP under KRX_ARTEFACTS/screenshots;
-    // returns the file's path, or "".
+    // returns the file's path, or "" (also when the capture is of one colour only: blank).
     std::string screenshot(HWND window, std::string const& name);
 
     // WM_CLOSE to the main window (or waitExit: none); the exit code, or -1 when the program did

@@ -63,6 +63,10 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepAndSendsBothParts)
     ASSERT_NE(app->waitDialog("Firmwareupdate", 20000), (HWND)NULL) << "no question";
     // What the device reports once it runs the new firmware: read again only after the update.
     SimClient::vlxSetVersion(DEVICE, 1, 8, 0);
+    // The file changes too, but the page keeps the available version of the source it loaded.
+    std::map<unsigned, unsigned char> newer = smallImage();
+    newer[0x7000] = 2;
+    writeFile("small-image.hex", makeIntelHex(newer));
     HWND dialog = NULL;
     UpdateRun run = update(NULL, 0, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
@@ -78,6 +82,7 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepAndSendsBothParts)
                          command(0x10, 0x03), NORMAL_BLOCK,        command(0x02),   command(0x08)};
     EXPECT_EQ(joined(firmwarePayloads()), joined(expected));
     EXPECT_EQ(itemText(page, IDC_INSTALLED_VERSION), "1.08") << "installed version not read again";
+    EXPECT_EQ(itemText(page, IDC_AVAILABLE_VERSION), "1.08");
     EXPECT_EQ(itemText(page, IDC_SOURCE), file);
 }
 
@@ -127,7 +132,7 @@ TEST_F(UpdE2eUpdatePage, EmergencyAndTestModeRuns)
         bool emergencyDevice;
         int button;
         char const* question; // null: none may come
-        Texts statuses;       // empty: not checked, nor the bar's steps but its last
+        Texts statuses;
         std::vector<int> progress;
         char const* errorBox;
         char const* finalStatus;
@@ -135,9 +140,9 @@ TEST_F(UpdE2eUpdatePage, EmergencyAndTestModeRuns)
     } const cases[] = {
         {"emergency update", true, IDC_FIRMWARE_UPDATE, nullptr, {INIT, NORMAL_PART, RESET, DONE}, {1, 3, 4}, "", DONE,
          {command(0x10, 0x00), command(0x10, 0x03), NORMAL_BLOCK, command(0x02), command(0x08)}},
-        {"test mode", false, IDC_TEST_EMERGENCY, SAME, {}, {2}, "Testabbruch!", FAILED,
+        {"test mode", false, IDC_TEST_EMERGENCY, SAME, {INIT, EMERGENCY_PART, FAILED}, {1, 2}, "Testabbruch!", FAILED,
          {command(0x10, 0x00), command(0x10, 0x01), EMERGENCY_BLOCK, command(0x02), command(0x04)}},
-        {"test mode in emergency", true, IDC_TEST_EMERGENCY, nullptr, {}, {1}, "Testabbruch!", FAILED,
+        {"test mode in emergency", true, IDC_TEST_EMERGENCY, nullptr, {INIT, FAILED}, {1}, "Testabbruch!", FAILED,
          {command(0x10, 0x00)}},
     };
     for (Case const& c : cases) {
@@ -164,10 +169,8 @@ TEST_F(UpdE2eUpdatePage, EmergencyAndTestModeRuns)
         if (c.question) {
             EXPECT_EQ(run.question, c.question);
         }
-        if (!c.statuses.empty()) {
-            EXPECT_EQ(withoutFirst(run.statuses, std::string()), c.statuses);
-            EXPECT_EQ(withoutFirst(run.progress, 0), c.progress);
-        }
+        EXPECT_EQ(withoutFirst(run.statuses, std::string()), c.statuses);
+        EXPECT_EQ(withoutFirst(run.progress, 0), c.progress);
         EXPECT_EQ(run.finalProgress, c.progress.back());
         EXPECT_EQ(run.errorBox, c.errorBox);
         EXPECT_EQ(run.finalStatus, c.finalStatus);
@@ -184,12 +187,15 @@ TEST_F(UpdE2eUpdatePage, DeviceGoneBeforeTheUpdateFailsAtOpening)
     HWND page = openUpdatePage();
     ASSERT_NE(page, (HWND)NULL);
     SimClient::vlxRemove(DEVICE);
+    SimClient::vlxAdd(2); // a device the update must not turn to instead
     HWND dialog = NULL;
     UpdateRun run = update(page, IDC_FIRMWARE_UPDATE, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
     EXPECT_TRUE(startsWith(run.errorBox, "Fehler beim Öffnen des Vlx-Usb-Treibers.\n")) << run.errorBox;
     EXPECT_EQ(run.finalStatus, FAILED);
     EXPECT_EQ(run.finalProgress, 0);
+    EXPECT_EQ(SimClient::vlxDevices(), std::vector<unsigned>{2});
+    EXPECT_TRUE(SimClient::vlxLog(2).empty()) << "device 2 was used";
     click(dialog, IDOK);
     // Reading the installed version again fails the same way.
     std::string again = answerBox("Fehler beim Erkennen der Firmwareversion");
