@@ -5,7 +5,9 @@
 # start: (stops them if they run, then) copies vlxsim.sys and krxsim.sys from BUILD_DIR/sim into the prefix's
 #   C:\windows\system32\drivers, creates the kernel services vlxsim and krxsim (demand start),
 #   starts them and waits until \\.\VlxSimControl and \\.\KrxSimControl answer simctl.
-# stop: stops both services (their devices go with them).
+#   Then installs the simulated game controller (joysim.sys from joysim.inf, a root-enumerated HID
+#   device) with its default layout, when the build has it.
+# stop: stops both services (their devices go with them); the game controller stays installed.
 #
 # A demand-start service lives only as long as the prefix's wineserver. scripts/test keeps one
 # up for its run; otherwise start does `wineserver -p` itself, and `wineserver -k` (with the
@@ -79,6 +81,11 @@ start() {
   fi
   ensure_persistent_server
   mkdir -p "$drivers" || return 1
+  # An installed game controller comes back with the first wine command and loads the driver
+  # found here: put this build's there first (a loaded image is kept until the server ends).
+  if [ -f "$build/sim/joysim.sys" ]; then
+    cp "$build/sim/joysim.sys" "$drivers/joysim.sys.new" && mv -f "$drivers/joysim.sys.new" "$drivers/joysim.sys" || return 1
+  fi
   for s in "${services[@]}"; do
     # A running service may hold an older build: this build's driver is what starts.
     if [ "$(service_state "$s")" = RUNNING ]; then
@@ -95,11 +102,14 @@ start() {
   done
   local i
   for i in $(seq 100); do
-    controls_answer && return 0
+    controls_answer && break
     sleep 0.2
   done
-  say "the control devices do not answer"
-  return 1
+  controls_answer || { say "the control devices do not answer"; return 1; }
+  if [ -f "$build/sim/joysim.sys" ]; then
+    wine "$simctl" joy add >/dev/null 2>&1 || { say "simctl joy add failed"; return 1; }
+  fi
+  return 0
 }
 
 stop() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "JoySimClient.h"
 #include "KrxUsbCodes.h"
 #include "SimClient.h"
 #include "VlxUsbCodes.h"
@@ -43,6 +44,15 @@ const char usageText[] =
     "  simctl krx fail N CODE [--after K] [--status NTSTATUS] [--sticky]   CODE: read write count open\n"
     "  simctl krx pending N on|off [--delay MS]\n"
     "  simctl krx blocking N on|off     reads with nothing received wait (on) or return 0 bytes\n"
+    "game controller (joysim.sys, seen by winmm's joystick functions):\n"
+    "  simctl joy add [--axes N] [--buttons N] [--hat|--no-hat]\n"
+    "        install it (again) with N axes (2-6, default 6), N buttons (0-32, default 32), a hat\n"
+    "        or none (default: a hat); programs that used the joystick before do not see it\n"
+    "  simctl joy set X Y Z R U V POV BUTTONS\n"
+    "        axes 0-65535, POV in hundredths of a degree (0, 4500 ... 31500) or 65535 (centred),\n"
+    "        BUTTONS a bit mask (bit 0 = button 1)\n"
+    "  simctl joy remove                uninstall it\n"
+    "  simctl joy status                its layout, or that there is none\n"
     "TEXT and BYTES take the escapes \\r \\n \\t \\\\ \\xHH; BYTES written as hex:76 0D are hex bytes.\n";
 
 struct UsageError : std::runtime_error {
@@ -407,6 +417,57 @@ void krxCommand(Args& args)
     throw UsageError("unknown krx command '" + verb + "'");
 }
 
+void joyCommand(Args& args)
+{
+    std::string verb = args.next("joy command");
+    if (verb == "add") {
+        unsigned axes = JOYSIM_MAX_AXES, buttons = JOYSIM_MAX_BUTTONS;
+        bool hat = true;
+        while (args.more()) {
+            std::string option = args.next("option");
+            if (option == "--axes") {
+                axes = static_cast<unsigned>(parseNumber(args.next("axes"), JOYSIM_MAX_AXES, "axes"));
+                if (axes < JOYSIM_MIN_AXES)
+                    throw UsageError("a controller has 2 to 6 axes");
+            } else if (option == "--buttons") {
+                buttons = static_cast<unsigned>(parseNumber(args.next("buttons"), JOYSIM_MAX_BUTTONS, "buttons"));
+            } else if (option == "--hat" || option == "--no-hat") {
+                hat = option == "--hat";
+            } else {
+                throw UsageError("unknown option '" + option + "'");
+            }
+        }
+        JoySimClient::add(axes, buttons, hat, JoySimClient::infBesideProgram());
+        return;
+    }
+    if (verb == "set") {
+        JoySimState state = {};
+        static const char* const axisNames[] = {"X", "Y", "Z", "R", "U", "V"};
+        for (int i = 0; i < 6; ++i)
+            state.axes[i] = static_cast<unsigned>(parseNumber(args.next(axisNames[i]), JOYSIM_AXIS_MAX, axisNames[i]));
+        state.pov = static_cast<unsigned>(parseNumber(args.next("POV"), JOYSIM_POV_CENTERED, "POV"));
+        state.buttons = static_cast<unsigned>(parseNumber(args.next("BUTTONS"), 0xFFFFFFFFu, "BUTTONS"));
+        args.end();
+        JoySimClient::set(state);
+        return;
+    }
+    if (verb == "remove") {
+        args.end();
+        JoySimClient::remove();
+        return;
+    }
+    if (verb == "status") {
+        args.end();
+        JoySimLayout layout = {};
+        if (JoySimClient::layout(layout))
+            std::printf("joystick: %u axes, %u buttons, %s\n", layout.axes, layout.buttons, layout.hat ? "hat" : "no hat");
+        else
+            std::printf("joystick: none\n");
+        return;
+    }
+    throw UsageError("unknown joy command '" + verb + "'");
+}
+
 void printDevices(const char* name, std::vector<unsigned> const& devices)
 {
     std::printf("%s:", name);
@@ -433,6 +494,8 @@ int main(int argc, char** argv)
             vlxCommand(args);
         } else if (command == "krx") {
             krxCommand(args);
+        } else if (command == "joy") {
+            joyCommand(args);
         } else if (command == "help" || command == "--help" || command == "-h") {
             std::fputs(usageText, stdout);
         } else {
