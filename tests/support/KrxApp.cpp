@@ -68,29 +68,6 @@ private:
 
 }
 
-std::string windowsPath(std::string const& unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-bool waitUntil(std::function<bool()> condition, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (!condition()) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-        Sleep(20);
-    }
-    return true;
-}
-
 KrxApp::~KrxApp()
 {
     if (process.hProcess == nullptr)

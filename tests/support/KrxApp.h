@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "WineWait.h"
+
 // Drives the real VelmoraKrx40.exe from a test, as a person would, across process bounds under
 // Wine (what works there is in DESIGN.md, "Tests"). Every wait has a limit: a call that waits
 // returns null/false/-1 when its time is up, so the test fails instead of hanging. Texts are
@@ -80,11 +82,5 @@ private:
     HWND tabs() { return mainControl(1004, 0); }
     PROCESS_INFORMATION process;
 };
-
-// Polls the condition every 20 ms, pumping this thread's messages, until it holds or time is up.
-bool waitUntil(std::function<bool()> condition, DWORD timeoutMs);
-
-// A Unix path of the build ("/a/b") as Wine sees it ("Z:\a\b").
-std::string windowsPath(std::string const& unixPath);
 
 #endif
