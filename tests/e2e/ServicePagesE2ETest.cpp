@@ -15,7 +15,7 @@ TEST(ServicePagesE2ETest, LoopTestRunsUntilTheTabIsLeftAndThenLeavesRedOn)
     SimClient::vlxAdd(1);
     SimClient::krxAdd(1);
     KrxApp app;
-    ASSERT_TRUE(app.start("-s") && app.selectTab("Gerätenummer"));
+    ASSERT_TRUE(app.start("-s") && app.mainWindow() != nullptr && app.selectTab("Gerätenummer"));
     HWND page = app.waitPage(IDC_NEW_NUMBER), edit = GetDlgItem(page, IDC_NEW_NUMBER);
     EXPECT_TRUE(waitUntil([&] { return KrxApp::text(edit) == "1"; }, 5000)) << KrxApp::text(edit);
     app.screenshot(app.mainWindow(), "device-number-page");
