@@ -3,6 +3,7 @@
 #include "DeviceNumberPage.h"
 #include "Dialog.h"
 #include "InfoPage.h"
+#include "TerminalPage.h"
 #include "UpdatePage.h"
 #include "VlxTestPage.h"
 
@@ -15,6 +16,8 @@ Dialog* createPage(int kind, Window* parent, unsigned char deviceNumber)
         return new DeviceNumberPage(parent, deviceNumber);
     case PAGE_UPDATE:
         return new UpdatePage(parent, deviceNumber);
+    case PAGE_TERMINAL:
+        return new TerminalPage(parent, deviceNumber);
     case PAGE_VLX_TEST:
         return new VlxTestPage(parent, deviceNumber);
     default:

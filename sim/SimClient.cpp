@@ -71,6 +71,7 @@ const char* SimClient::requestName(unsigned long code)
     case SIM_IOCTL_READ_LOG: return "read log";
     case SIM_IOCTL_CLEAR_LOG: return "clear log";
     case SIM_IOCTL_LIST_DEVICES: return "list devices";
+    case SIM_IOCTL_SET_FLOOD: return "flood";
     default: return "control request";
     }
 }
@@ -270,6 +271,14 @@ void SimClient::krxSetReply(unsigned n, std::string const& bytes)
 void SimClient::krxFeed(unsigned n, std::string const& bytes) { request(true, SIM_IOCTL_FEED, command(n), bytes); }
 
 void SimClient::krxSetBlockingRead(unsigned n, bool blocking) { setBlockingRead(true, n, blocking); }
+
+void SimClient::krxFlood(unsigned n, bool on, unsigned bytesPerRead, std::string const& pattern)
+{
+    SimCommand c = command(n);
+    c.flags = on ? SIM_FLOOD_ON : 0;
+    c.value = bytesPerRead;
+    request(true, SIM_IOCTL_SET_FLOOD, c, on ? pattern : std::string());
+}
 
 unsigned long SimClient::krxPending(unsigned n) { return state(true, n).received; }
 

@@ -43,6 +43,8 @@ public:
     static void krxSetReply(unsigned n, std::string const& bytes); // raw, CR included by caller
     static void krxFeed(unsigned n, std::string const& bytes);
     static void krxSetBlockingRead(unsigned n, bool blocking);
+    // The device sends the pattern without pause (empty: SIM_DEFAULT_FLOOD_*), see SIM_IOCTL_SET_FLOOD.
+    static void krxFlood(unsigned n, bool on, unsigned bytesPerRead = 256, std::string const& pattern = std::string());
     static unsigned long krxPending(unsigned n); // bytes waiting
     static void krxFail(unsigned n, unsigned long what, long ntstatus, unsigned after = 0, bool sticky = false);
     static void krxClearFailures(unsigned n);

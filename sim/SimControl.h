@@ -81,6 +81,14 @@
 #define SIM_IOCTL_CLEAR_LOG          SIM_CONTROL_CODE(0x90F)
 /* No input needed. Out: 32 bytes, bit (n % 8) of byte (n / 8) set when device n is present. */
 #define SIM_IOCTL_LIST_DEVICES       SIM_CONTROL_CODE(0x910)
+/* krx. device, flags: SIM_FLOOD_ON, value: K, bytes per read (1 to 65536), data: the pattern,
+   0 to SIM_REPLY_MAX bytes (0: the SIM_DEFAULT_FLOOD_* bytes). On: the device sends without
+   pause, the pattern over and over from its first byte: before every read the receive queue is topped up
+   to K bytes, so no read waits and each gets min(length asked, K) bytes or more when bytes were
+   queued already; a read parked at that moment is served at once. Reads during a flood are
+   counted in SimState.floodBytes instead of logged, so the log keeps the writes. Off: nothing
+   more is added; what is queued stays. */
+#define SIM_IOCTL_SET_FLOOD          SIM_CONTROL_CODE(0x911)
 
 /* Codes of the requests that are not control requests, in logs and failure rules. They cannot
    clash with control codes, which all have device type 0x22 in their high word. */
@@ -90,6 +98,7 @@
 
 #define SIM_FAIL_STICKY 0x1u
 #define SIM_PENDING_ON  0x1u
+#define SIM_FLOOD_ON    0x1u
 
 #define SIM_DATA_MAX  65536u /* data bytes in one SimCommand */
 #define SIM_REPLY_MAX 4096u  /* krx version reply */
@@ -102,6 +111,9 @@
 #define SIM_DEFAULT_MODE 0
 #define SIM_DEFAULT_SERIAL 0x003039u /* 12345 */
 #define SIM_DEFAULT_REPLY "KRX-40 V1.08\r"
+/* The printable characters "!" to "~": any 94 bytes in a row of the stream are unique. */
+#define SIM_DEFAULT_FLOOD_FIRST 0x21
+#define SIM_DEFAULT_FLOOD_LENGTH 94u
 
 /* Loop test of the command station: every VLX_SEND_TEST_COMMAND with selector 0 queues the low
    byte of its value; VLX_READ_TEST_DATA returns the queued bytes in order, as many as fit into
@@ -132,6 +144,9 @@ typedef struct SimState {
     unsigned int failRules;     /* failure rules in force */
     unsigned char version[4];   /* vlx: major, minor, mode, 0 */
     unsigned char serial[4];    /* vlx: 3 bytes, most significant first, 0 */
+    unsigned int waitingReads;  /* reads parked until bytes arrive (blocking on) */
+    unsigned int floodOn;       /* krx: SIM_IOCTL_SET_FLOOD */
+    unsigned int floodBytes;    /* krx: bytes read since the flood was last turned on */
 } SimState;
 
 /* The log keeps up to SIM_LOG_MAX_ENTRIES entries and SIM_LOG_MAX_BYTES payload bytes; later

@@ -53,12 +53,58 @@ static NTSTATUS KrxDeviceControl(SIM_DEVICE* dev, ULONG code, UCHAR* buffer, ULO
     }
 }
 
+/* A flooding device has sent the next pattern bytes, up to floodChunk waiting. */
+static void KrxFloodTopUp(SIM_DEVICE* dev)
+{
+    while (dev->queue.count < dev->floodChunk) {
+        ULONG n = dev->floodLength - dev->floodPosition;
+        if (n > dev->floodChunk - dev->queue.count)
+            n = dev->floodChunk - dev->queue.count;
+        if (SimQueuePut(&dev->queue, dev->floodPattern + dev->floodPosition, n) != n)
+            return;
+        dev->floodPosition = (dev->floodPosition + n) % dev->floodLength;
+    }
+}
+
+static NTSTATUS KrxSetFlood(SIM_DEVICE* dev, const SimCommand* c, const UCHAR* data)
+{
+    UCHAR* pattern;
+    ULONG length = c->length ? c->length : SIM_DEFAULT_FLOOD_LENGTH;
+    ULONG i;
+    if (!(c->flags & SIM_FLOOD_ON)) {
+        dev->floodOn = FALSE;
+        return STATUS_SUCCESS;
+    }
+    if (c->value == 0 || c->value > SIM_DATA_MAX || length > SIM_REPLY_MAX)
+        return STATUS_INVALID_PARAMETER;
+    pattern = (UCHAR*)ExAllocatePoolWithTag(NonPagedPool, length, SIM_TAG);
+    if (!pattern)
+        return STATUS_INSUFFICIENT_RESOURCES;
+    for (i = 0; i < length; ++i)
+        pattern[i] = c->length ? data[i] : (UCHAR)(SIM_DEFAULT_FLOOD_FIRST + i);
+    if (dev->floodPattern)
+        ExFreePoolWithTag(dev->floodPattern, SIM_TAG);
+    dev->floodPattern = pattern;
+    dev->floodLength = length;
+    dev->floodPosition = 0;
+    dev->floodChunk = c->value;
+    dev->floodBytes = 0;
+    dev->floodOn = TRUE;
+    KrxFloodTopUp(dev);
+    SimServeWaiting(dev);
+    return STATUS_SUCCESS;
+}
+
 /* Delivers what is there, possibly less than asked; nothing there: wait or return 0 bytes. */
 static NTSTATUS KrxRead(SIM_DEVICE* dev, UCHAR* buffer, ULONG length, ULONG_PTR* information)
 {
+    if (dev->floodOn)
+        KrxFloodTopUp(dev);
     if (length && dev->queue.count == 0 && dev->blocking)
         return SIM_WAIT;
     *information = SimQueueGet(&dev->queue, buffer, length);
+    if (dev->floodOn)
+        dev->floodBytes += (ULONG)*information;
     return STATUS_SUCCESS;
 }
 
@@ -84,6 +130,8 @@ static NTSTATUS KrxControl(SIM_DEVICE* dev, ULONG code, const SimCommand* c, con
     switch (code) {
     case SIM_IOCTL_SET_REPLY:
         return KrxSetReply(dev, data, c->length);
+    case SIM_IOCTL_SET_FLOOD:
+        return KrxSetFlood(dev, c, data);
     case SIM_IOCTL_FEED:
         if (c->length > dev->queue.limit - dev->queue.count)
             return STATUS_INSUFFICIENT_RESOURCES;

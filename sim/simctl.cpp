@@ -44,6 +44,7 @@ const char usageText[] =
     "  simctl krx fail N CODE [--after K] [--status NTSTATUS] [--sticky]   CODE: read write count open\n"
     "  simctl krx pending N on|off [--delay MS]\n"
     "  simctl krx blocking N on|off     reads with nothing received wait (on) or return 0 bytes\n"
+    "  simctl krx flood N on|off [--bytes-per-read K] [--pattern BYTES]   send without pause\n"
     "game controller (joysim.sys, seen by winmm's joystick functions):\n"
     "  simctl joy add [--axes N] [--buttons N] [--hat|--no-hat]\n"
     "        install it (again) with N axes (2-6, default 6), N buttons (0-32, default 32), a hat\n"
@@ -263,10 +264,11 @@ void printState(bool krx, unsigned n)
         std::printf("port pattern 0x%04X (%u writes), loop bytes queued %u\n", s.portPattern, s.portWrites,
                     s.loopQueued);
     } else {
-        std::printf("received bytes waiting %u\n", s.received);
+        std::printf("received bytes waiting %u, flood %s (%u bytes read)\n", s.received, s.floodOn ? "on" : "off",
+                    s.floodBytes);
     }
-    std::printf("pending %s (%u ms), blocking reads %s, failure rules %u\n", s.pendingOn ? "on" : "off", s.pendingMs,
-                s.blocking ? "on" : "off", s.failRules);
+    std::printf("pending %s (%u ms), blocking reads %s (%u waiting), failure rules %u\n", s.pendingOn ? "on" : "off",
+                s.pendingMs, s.blocking ? "on" : "off", s.waitingReads, s.failRules);
     std::printf("log entries %u, not logged %u\n", s.logEntries, s.logDropped);
 }
 
@@ -412,6 +414,23 @@ void krxCommand(Args& args)
             SimClient::krxFeed(n, bytes);
         else
             SimClient::krxSetReply(n, verb == "reply" ? bytes + "\r" : bytes);
+        return;
+    }
+    if (verb == "flood") {
+        unsigned n = args.device();
+        bool on = parseOnOff(args.next("on or off"));
+        unsigned long perRead = 256;
+        std::string pattern;
+        while (args.more()) {
+            std::string option = args.next("option");
+            if (option == "--bytes-per-read")
+                perRead = parseNumber(args.next("K"), SIM_DATA_MAX, "bytes per read");
+            else if (option == "--pattern")
+                pattern = parseBytes(args.next("pattern"));
+            else
+                throw UsageError("unknown option '" + option + "'");
+        }
+        SimClient::krxFlood(n, on, static_cast<unsigned>(perRead), pattern);
         return;
     }
     throw UsageError("unknown krx command '" + verb + "'");

@@ -317,6 +317,10 @@ static void SimFreeState(SIM_DEVICE* dev)
         ExFreePoolWithTag(dev->reply, SIM_TAG);
     dev->reply = NULL;
     dev->replyLength = 0;
+    if (dev->floodPattern)
+        ExFreePoolWithTag(dev->floodPattern, SIM_TAG);
+    dev->floodPattern = NULL;
+    dev->floodOn = FALSE;
 }
 
 static NTSTATUS SimAddDevice(ULONG n)
@@ -624,7 +628,8 @@ static NTSTATUS SimDeviceRequest(SIM_DEVICE* dev, PIRP irp)
         case IRP_MJ_READ: {
             ULONG length = stack->Parameters.Read.Length;
             code = SIM_REQ_READ;
-            SimLogAdd(dev, code, (const UCHAR*)&length, sizeof length);
+            if (!dev->floodOn)
+                SimLogAdd(dev, code, (const UCHAR*)&length, sizeof length);
             break;
         }
         case IRP_MJ_WRITE:
@@ -704,6 +709,7 @@ static NTSTATUS SimCommonControl(SIM_DEVICE* dev, ULONG code, const SimCommand* 
     case SIM_IOCTL_GET_STATE: {
         SimState s;
         ULONG i;
+        PLIST_ENTRY e;
         if (outLength < sizeof s)
             return STATUS_BUFFER_TOO_SMALL;
         RtlZeroMemory(&s, sizeof s);
@@ -720,6 +726,10 @@ static NTSTATUS SimCommonControl(SIM_DEVICE* dev, ULONG code, const SimCommand* 
         s.pendingOn = dev->pendingOn;
         s.pendingMs = dev->pendingMs;
         s.blocking = dev->blocking;
+        for (e = dev->waiting.Flink; e != &dev->waiting; e = e->Flink)
+            ++s.waitingReads;
+        s.floodOn = dev->floodOn;
+        s.floodBytes = dev->floodBytes;
         for (i = 0; i < SIM_MAX_RULES; ++i)
             s.failRules += dev->rules[i].used;
         for (i = 0; i < 3; ++i) {
@@ -769,7 +779,7 @@ static NTSTATUS SimControlRequest(PIRP irp, ULONG_PTR* information)
         *information = 32;
         return STATUS_SUCCESS;
     }
-    if (code < SIM_IOCTL_RESET || code > SIM_IOCTL_LIST_DEVICES)
+    if (code < SIM_IOCTL_RESET || code > SIM_IOCTL_SET_FLOOD)
         return STATUS_INVALID_DEVICE_REQUEST;
     if (inLength < sizeof c)
         return STATUS_INVALID_PARAMETER;

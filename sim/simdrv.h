@@ -81,6 +81,12 @@ typedef struct SIM_DEVICE {
     UCHAR* reply;
     ULONG replyLength;
     UCHAR lastWritten; /* last byte of the previous write, for a "v" CR split across writes */
+    BOOLEAN floodOn;
+    ULONG floodChunk;    /* bytes the queue is topped up to before each read */
+    UCHAR* floodPattern;
+    ULONG floodLength;
+    ULONG floodPosition; /* next pattern byte to queue */
+    ULONG floodBytes;    /* read since the flood was turned on */
 } SIM_DEVICE;
 
 /* Result of a device request handler. SIM_WAIT: nothing to read yet and reads block; the

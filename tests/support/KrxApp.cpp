@@ -240,15 +240,15 @@ bool KrxApp::selectTab(std::string const& wanted)
     return false;
 }
 
-std::vector<std::string> KrxApp::comboTexts(HWND combo)
+std::vector<std::string> KrxApp::itemTexts(HWND box, UINT countMsg, UINT lengthMsg, UINT textMsg)
 {
     std::vector<std::string> texts;
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendMessageW(box, countMsg, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t wide[512] = L"";
         char bytes[512] = "";
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 512 ||
-            SendMessageW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(wide)) == CB_ERR) {
+        if (SendMessageW(box, lengthMsg, i, 0) >= 512 ||
+            SendMessageW(box, textMsg, i, reinterpret_cast<LPARAM>(wide)) < 0) {
             texts.push_back("<unreadable>");
             continue;
         }
@@ -256,6 +256,16 @@ std::vector<std::string> KrxApp::comboTexts(HWND combo)
         texts.push_back(bytes);
     }
     return texts;
+}
+
+std::vector<std::string> KrxApp::comboTexts(HWND combo)
+{
+    return itemTexts(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
+}
+
+std::vector<std::string> KrxApp::listTexts(HWND list)
+{
+    return itemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 int KrxApp::comboSelection(HWND combo)

@@ -55,6 +55,7 @@ public:
     // Combo entries through the W messages (the A forms lose all but one character across
     // processes). pickCombo tells the parent with CBN_SELCHANGE, as a pick with the mouse does.
     static std::vector<std::string> comboTexts(HWND combo);
+    static std::vector<std::string> listTexts(HWND list); // list box lines, also through W
     static int comboSelection(HWND combo);
     static bool pickCombo(HWND combo, int index);
 
@@ -80,6 +81,7 @@ public:
 
 private:
     HWND tabs() { return mainControl(1004, 0); }
+    static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg, UINT textMsg);
     PROCESS_INFORMATION process;
 };
 
