@@ -17,6 +17,9 @@ const DWORD COUNT_PAUSE_SLICE_MS = 50; // how soon the count worker sees a stop
 const DWORD WORKER_END_WAIT_MS = 2000;
 const unsigned char CR = 0x0D;
 const unsigned char LF = 0x0A;
+// wParam: byte count, lParam: the bytes. One message per block, not one per list change: each
+// message to another thread costs a switch to it and back, and a flood brings many blocks.
+const UINT WM_SHOW_RECEIVED = WM_APP + 1;
 }
 
 TerminalPage::TerminalPage(Window* parent, unsigned char deviceNumber)
@@ -81,6 +84,14 @@ INT_PTR TerminalPage::notifyDlgCommand(WPARAM wParam, LPARAM)
         startWorker();
         break;
     }
+    return 1;
+}
+
+INT_PTR TerminalPage::dlgProc(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_SHOW_RECEIVED)
+        return Dialog::dlgProc(msg, wParam, lParam);
+    showTransfer(reinterpret_cast<unsigned char const*>(lParam), (unsigned int)wParam, false);
     return 1;
 }
 
@@ -165,13 +176,18 @@ void TerminalPage::send()
 void TerminalPage::showTransfer(unsigned char const* bytes, unsigned int count, bool sent)
 {
     bool hex = isDlgButtonChecked(IDC_TERMINAL_HEX) == BST_CHECKED;
+    HWND list = getDlgItem(IDC_TERMINAL_OUTPUT);
+    // Drawn once per transfer: scrolling line by line costs a round trip to the display each time.
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (String const& piece : TerminalFormat::lines(bytes, count, sent, hex)) {
-        if (sendDlgItemMessage(IDC_TERMINAL_OUTPUT, LB_GETCOUNT, 0, 0) >= LIST_MAX_LINES)
-            sendDlgItemMessage(IDC_TERMINAL_OUTPUT, LB_DELETESTRING, 0, 0);
-        LRESULT index = sendDlgItemMessage(IDC_TERMINAL_OUTPUT, LB_ADDSTRING, 0, (LPARAM)~piece);
+        if (SendMessageA(list, LB_GETCOUNT, 0, 0) >= LIST_MAX_LINES)
+            SendMessageA(list, LB_DELETESTRING, 0, 0);
+        LRESULT index = SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)~piece);
         // LBS_NOSEL refuses the selection but still scrolls the line into view.
-        sendDlgItemMessage(IDC_TERMINAL_OUTPUT, LB_SETCURSEL, index, 0);
+        SendMessageA(list, LB_SETCURSEL, index, 0);
     }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(list, NULL, TRUE);
 }
 
 void TerminalPage::startWorker()
@@ -210,7 +226,7 @@ DWORD WINAPI TerminalPage::receive(void* context)
         while (!page->receiveWorker.stopRequested()) {
             unsigned short got = page->channel->read(buffer, sizeof buffer);
             if (got > 0)
-                page->showTransfer(buffer, got, false);
+                SendMessageA(page->getHwnd(), WM_SHOW_RECEIVED, got, (LPARAM)buffer);
         }
     } catch (Win32Exception&) {
         // A failed read ends the worker without a message; "Read" or a new connection restarts it.

@@ -22,6 +22,8 @@ public:
 protected:
     virtual INT_PTR notifyDlgInit(WPARAM wParam, LPARAM lParam) override;
     virtual INT_PTR notifyDlgCommand(WPARAM wParam, LPARAM lParam) override;
+    // Shows a received block handed over by the receive worker (WM_SHOW_RECEIVED).
+    virtual INT_PTR dlgProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void connect();
