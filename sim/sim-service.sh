@@ -9,9 +9,10 @@
 #   device) with its default layout, when the build has it.
 # stop: stops both services (their devices go with them); the game controller stays installed.
 #
-# A demand-start service lives only as long as the prefix's wineserver. scripts/test keeps one
-# up for its run; otherwise start does `wineserver -p` itself, and `wineserver -k` (with the
-# same WINEPREFIX) ends everything.
+# The prefix is WINEPREFIX when set (the scripts set their run's own), else the tests' prefix
+# BUILD_DIR/wineprefix. A demand-start service lives only as long as the prefix's wineserver: the
+# scripts keep one up for their run; otherwise start does `wineserver -p` itself, and
+# `wineserver -k` (with the same WINEPREFIX) ends everything.
 set -uo pipefail
 
 usage() {
@@ -22,10 +23,14 @@ usage() {
 action=$1
 build=$(cd "$2" 2>/dev/null && pwd) || { echo "sim-service: no build folder $2" >&2; exit 2; }
 
-export WINEPREFIX=$build/wineprefix
-export WINEARCH=win64
-export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+KRX_BUILD=$build
+source "$(dirname "$0")/../scripts/wine-env.sh"
+# The scripts pass their run's prefix in WINEPREFIX; by hand, the tests' prefix of the build.
+if [ -n "${WINEPREFIX:-}" ]; then
+  krx_wine_defaults
+else
+  krx_wine_env test
+fi
 
 services=(vlxsim krxsim)
 simctl=$build/sim/simctl.exe
@@ -38,33 +43,6 @@ service_state() {
   wine sc query "$1" 2>/dev/null | tr -d '\r' | awk '/STATE/ { print $4; exit }'
 }
 
-# True when the wineserver of this prefix runs and was started persistent ("-p" after the
-# "-p0" that Debian's wrapper puts first).
-server_is_persistent() {
-  local name pid cwd
-  # A server works in a folder named after the prefix's device and inode.
-  name=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
-  for pid in $(pgrep wineserver); do
-    cwd=$(readlink "/proc/$pid/cwd" 2>/dev/null) || continue
-    [ "${cwd##*/}" = "$name" ] || continue
-    tr '\0' '\n' <"/proc/$pid/cmdline" | grep -qx -- '-p' && return 0
-  done
-  return 1
-}
-
-# The services must outlive this script: a wineserver that a passing wine command started ends
-# with it and takes winedevice along. Wait for such a one to go, then start a persistent one.
-ensure_persistent_server() {
-  local i
-  for i in $(seq 50); do
-    wineserver -p </dev/null >/dev/null 2>&1 && return 0
-    server_is_persistent && return 0
-    sleep 0.2
-  done
-  say "warning: the prefix's wineserver is not persistent; the drivers live only as long as it"
-  return 0
-}
-
 controls_answer() {
   wine "$simctl" status >/dev/null 2>&1
 }
@@ -74,12 +52,11 @@ start() {
   for f in "$simctl" "$build/sim/vlxsim.sys" "$build/sim/krxsim.sys"; do
     [ -f "$f" ] || { say "missing $f (build the project first)"; return 1; }
   done
+  # Set-up waits for the prefix's server to end: only for a prefix that no run has set up yet.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    say "creating Wine prefix $WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || { say "wineboot failed"; return 1; }
-    wineserver -w
+    krx_prefix_init || { say "no Wine prefix $WINEPREFIX"; return 1; }
   fi
-  ensure_persistent_server
+  krx_wineserver_start
   mkdir -p "$drivers" || return 1
   # An installed game controller comes back with the first wine command and loads the driver
   # found here: put this build's there first (a loaded image is kept until the server ends).
