@@ -6,12 +6,9 @@
 
 #include "PageFactory.h"
 #include "ProgramSettings.h"
+#include "Version.h"
 #include "VlxUsbDriver.h"
 #include "resource.h"
-
-namespace {
-char const programVersion[] = "1.08";
-}
 
 MainDialog::MainDialog(Window* parent)
     : deviceNumberTab(ProgramSettings::serviceMode), tabControl(nullptr), currentPage(nullptr)
@@ -29,9 +26,7 @@ MainDialog::~MainDialog()
 INT_PTR MainDialog::notifyDlgInit(WPARAM, LPARAM)
 {
     tabControl = new Window(getDlgItem(IDC_TABS), this);
-    char version[32];
-    std::snprintf(version, sizeof(version), "Version: %s", programVersion);
-    setDlgItemText(IDC_VERSION, version);
+    setDlgItemText(IDC_VERSION, "Version: " KRX_VERSION);
     searchDevices();
     buildTabs();
     chooseDevice();

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Requests per second through VlxUsbDriver::getFirmwareVersion against the same number of bare
 # DeviceIoControl calls, on one simulated command station, in one run. Builds what it needs
-# (64-bit), starts the simulated drivers in the build folder's Wine prefix with a fresh device,
+# (64-bit), starts the simulated drivers in the benchmark's own Wine prefix with a fresh device,
 # measures, and stops what it started.
 # Usage: bench/vlx-bench.sh [requests-per-round [rounds]]   (defaults 500 and 20)
 set -uo pipefail
@@ -9,20 +9,13 @@ source "$(dirname "$0")/../scripts/wine-env.sh"
 
 device=200
 krx_ensure_packages || { echo "could not install the packages" >&2; exit 1; }
-cmake -S "$KRX_ROOT" -B "$KRX_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$KRX_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null &&
-  cmake --build "$KRX_BUILD" --target vlxbench simctl vlxsim krxsim >/dev/null ||
-  { echo "build failed" >&2; exit 1; }
-
-trap krx_stop EXIT
-krx_prefix_init || { echo "no Wine prefix" >&2; exit 1; }
-krx_wineserver_start
-krx_sim_start || { echo "the simulated drivers did not start" >&2; exit 1; }
+krx_build vlxbench simctl vlxsim krxsim 2>/dev/null || { echo "build failed" >&2; exit 1; }
+krx_session bench-vlx sim || exit 1
 simctl() { wine "$KRX_BUILD/sim/simctl.exe" "$@"; }
 simctl vlx remove $device >/dev/null 2>&1
 simctl vlx add $device --version 1.08 >/dev/null || { echo "simctl vlx add failed" >&2; exit 1; }
 
-wine "$KRX_BUILD/tests/device/vlxbench.exe" $device "${1:-500}" "${2:-20}"
+wine "$KRX_BUILD/bench/vlxbench.exe" $device "${1:-500}" "${2:-20}"
 status=$?
 simctl vlx remove $device >/dev/null 2>&1
 exit $status

@@ -7,18 +7,14 @@ source "$(dirname "$0")/../../scripts/wine-env.sh"
 
 seconds=${1:-2}
 krx_ensure_packages || { echo "could not install the packages" >&2; exit 1; }
-cmake -S "$KRX_ROOT" -B "$KRX_BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE="$KRX_ROOT/cmake/mingw-w64-x86_64.cmake" >/dev/null &&
-  cmake --build "$KRX_BUILD" --target firmware_bench >/dev/null || { echo "build failed" >&2; exit 1; }
-trap krx_stop EXIT
-krx_prefix_init || exit 1
-krx_wineserver_start
+krx_build firmware_bench 2>/dev/null || { echo "build failed" >&2; exit 1; }
+krx_session bench-firmware || exit 1
 
 work=$KRX_BUILD/bench-firmware
 mkdir -p "$work"
 echo "== IntelHexData::parse under Wine ($(wine --version 2>/dev/null))"
 # The program's texts are Windows-1252.
-wine "$KRX_BUILD/tests/firmware/firmware_bench.exe" "$(winepath -w "$work")" "$seconds" | iconv -f CP1252 -t UTF-8
+wine "$KRX_BUILD/bench/firmware_bench.exe" "$(winepath -w "$work")" "$seconds" | iconv -f CP1252 -t UTF-8
 [ "${PIPESTATUS[0]}" -eq 0 ] || exit 1
 
 # Median wall time of srec_cat for one file, in seconds; startup is measured on an empty text.

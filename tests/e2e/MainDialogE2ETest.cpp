@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdio>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include "KrxApp.h"
 #include "SimClient.h"
+#include "Version.h"
 #include "resource.h"
 
 namespace {
@@ -59,7 +61,7 @@ protected:
         ASSERT_TRUE(app->start(arguments));
         ASSERT_NE(nullptr, app->mainWindow()) << "no main window";
         HWND version = app->mainControl(IDC_VERSION);
-        ASSERT_TRUE(waitUntil([&] { return KrxApp::text(version) == "Version: 1.08"; }, 10000))
+        ASSERT_TRUE(waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
             << KrxApp::text(version);
     }
 
@@ -263,4 +265,30 @@ TEST_F(MainDialogE2ETest, SwitchingTabsDestroysTheOldPageBeforeTheNextOpensTheDe
     ASSERT_TRUE(app->selectTab(0));
     expectInfoPageOf(1);
     EXPECT_FALSE(SimClient::vlxLog(1).empty()) << "the new Info page did not read the device";
+}
+
+// The version is written once, in the project: the version resource of the program file carries
+// the same numbers and text as the "Version:" line that every test here waits for.
+TEST(ProgramVersionTest, VersionResourceMatchesTheVersionText)
+{
+    char text[16];
+    std::snprintf(text, sizeof(text), "%d.%02d", KRX_VERSION_MAJOR, KRX_VERSION_MINOR);
+    EXPECT_STREQ(KRX_VERSION, text);
+
+    std::string file = windowsPath(KRX_PROGRAM_PATH);
+    DWORD handle = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(file.c_str(), &handle));
+    ASSERT_FALSE(info.empty()) << "no version resource, error " << GetLastError();
+    ASSERT_TRUE(GetFileVersionInfoA(file.c_str(), 0, info.size(), info.data())) << GetLastError();
+    void* value = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", &value, &size));
+    auto const* fixed = static_cast<VS_FIXEDFILEINFO const*>(value);
+    EXPECT_EQ(DWORD(MAKELONG(KRX_VERSION_MINOR, KRX_VERSION_MAJOR)), fixed->dwFileVersionMS);
+    EXPECT_EQ(DWORD(MAKELONG(KRX_VERSION_MINOR, KRX_VERSION_MAJOR)), fixed->dwProductVersionMS);
+    for (char const* name : {"FileVersion", "ProductVersion"}) {
+        std::string key = std::string("\\StringFileInfo\\040704e4\\") + name;
+        ASSERT_TRUE(VerQueryValueA(info.data(), key.c_str(), &value, &size)) << name;
+        EXPECT_STREQ(KRX_VERSION, static_cast<char const*>(value)) << name;
+    }
 }
