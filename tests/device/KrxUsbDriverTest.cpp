@@ -41,39 +41,39 @@ TEST_P(KrxUsbDriverTest, PathsRefusedOpensAndAChannelHoldingItsHandlesClosedOnce
     for (auto const& c : cases)
     {
         EXPECT_STREQ(c.path, KrxUsbDriver::getDevicePath(c.number).getChars());
-        std::vector<HANDLE> before = nextHandles();
+        long const before = openHandles();
         KrxUsbDriver* channel = new KrxUsbDriver(c.number, async());
         EXPECT_EQ(async(), channel->isAsynchronous());
         EXPECT_EQ((Log{receiveCount}), received(true, c.number)) << c.path << ": no read for a count of 0";
         // Windows refuses a second open itself; under Wine it succeeds and the simulated driver
         // refuses the first request on it, the discard's receive count (32, a sharing violation).
         std::string const text = thrownText([&] { KrxUsbDriver(c.number, !async()); });
-        EXPECT_TRUE(text == expectedMessage(openText, 32) || text == expectedMessage(controlText, 32)) << text;
-        EXPECT_EQ(async() ? 4 : 1, slotsTaken(before)) << "device, and three events when asynchronous";
+        EXPECT_TRUE(text == errorMessage(openText, 32) || text == errorMessage(controlText, 32)) << text;
+        EXPECT_EQ(before + (async() ? 4 : 1), openHandles()) << "device, and three events when asynchronous";
         SimClient::krxClearLog(c.number);
         EXPECT_EQ(3, channel->write(bytes("abc"), 3)) << "the first channel must stay usable";
         EXPECT_EQ((Log{writeOf("abc")}), received(true, c.number)) << c.path;
         SetLastError(0xdeadbeef);
         delete channel;
         EXPECT_EQ(0xdeadbeefu, GetLastError()) << "a close failed: closed twice?";
-        EXPECT_EQ(before, nextHandles());
+        EXPECT_EQ(before, openHandles());
         EXPECT_EQ(0u, SimClient::krxState(c.number).open);
     }
-    std::vector<HANDLE> before = nextHandles();
-    EXPECT_EQ(expectedMessage(openText, ERROR_FILE_NOT_FOUND), thrownText([&] { KrxUsbDriver(2, async()); }));
-    EXPECT_EQ(before, nextHandles()) << "the refused open left a handle or event";
+    long const before = openHandles();
+    EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND), thrownText([&] { KrxUsbDriver(2, async()); }));
+    EXPECT_EQ(before, openHandles()) << "the refused open left a handle or event";
 }
 
 TEST_P(KrxUsbDriverTest, StaleInputIsDroppedOnOpenAndAFailedDiscardClosesAgain)
 {
-    std::vector<HANDLE> before = nextHandles();
+    long const before = openHandles();
     SimClient::krxFeed(1, "stale");
     SimClient::krxFail(1, KRX_GET_RECEIVE_COUNT, statusIoDeviceError);
-    EXPECT_EQ(expectedMessage(controlText, ERROR_IO_DEVICE), thrownText([&] { KrxUsbDriver channel(1, async()); }));
+    EXPECT_EQ(errorMessage(controlText, ERROR_IO_DEVICE), thrownText([&] { KrxUsbDriver channel(1, async()); }));
     SimClient::krxFail(1, SIM_REQ_READ, statusIoDeviceError);
-    EXPECT_EQ(expectedMessage(readText, ERROR_IO_DEVICE), thrownText([&] { KrxUsbDriver channel(1, async()); }));
+    EXPECT_EQ(errorMessage(readText, ERROR_IO_DEVICE), thrownText([&] { KrxUsbDriver channel(1, async()); }));
     EXPECT_EQ(0u, SimClient::krxState(1).open);
-    EXPECT_EQ(before, nextHandles()) << "handle or events left open";
+    EXPECT_EQ(before, openHandles()) << "handle or events left open";
     SimClient::krxClearLog(1);
     KrxUsbDriver channel(1, async());
     EXPECT_EQ((Log{receiveCount, readOf(5)}), received(true, 1)) << "one read of the 5 stale bytes";
@@ -124,7 +124,7 @@ TEST_P(KrxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoes
         for (auto const& r : requests)
         {
             SimClient::krxFail(1, r.what, statusIoDeviceError);
-            EXPECT_EQ(expectedMessage(r.text, code), thrownText(r.run)) << (later ? "later" : "at once");
+            EXPECT_EQ(errorMessage(r.text, code), thrownText(r.run)) << (later ? "later" : "at once");
         }
         SimClient::krxFeed(1, "ok");
         EXPECT_EQ(2u, channel.getReceiveCount());
@@ -158,7 +158,7 @@ TEST_P(KrxUsbDriverTest, ReplyUpToCrOr255CharactersOrTheFirstEmptyReadOrAFailure
     }
     KrxUsbDriver channel(1, async());
     SimClient::krxFail(1, SIM_REQ_READ, statusIoDeviceError, 3);
-    EXPECT_EQ(expectedMessage(readText, ERROR_IO_DEVICE), thrownText([&] { channel.queryVersion(); }));
+    EXPECT_EQ(errorMessage(readText, ERROR_IO_DEVICE), thrownText([&] { channel.queryVersion(); }));
 }
 
 // Waits until device 1 has seen a read, i.e. a reader's request is outstanding.
@@ -209,7 +209,7 @@ TEST_P(KrxUsbDriverTest, CancelledReadFailsWithItsMessageAndTheChannelGoesOn)
     EXPECT_TRUE(CancelIoEx(channel.getHandle(), nullptr));
     ASSERT_TRUE(reader.wait(5000)) << "the cancelled read did not end";
     // A synchronous call reports the cancel itself; an overlapped one was pending.
-    EXPECT_EQ(expectedMessage(readText, async() ? ERROR_IO_PENDING : ERROR_OPERATION_ABORTED), failure);
+    EXPECT_EQ(errorMessage(readText, async() ? ERROR_IO_PENDING : ERROR_OPERATION_ABORTED), failure);
     SimClient::krxFeed(1, "z");
     EXPECT_EQ(1u, channel.getReceiveCount());
     EXPECT_EQ(1, channel.read(buffer, sizeof buffer));

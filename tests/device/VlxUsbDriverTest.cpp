@@ -28,26 +28,26 @@ TEST_F(VlxUsbDriverTest, PathsPresenceMissingDevicesAndAChannelHoldingOneHandleC
     for (auto const& c : cases)
     {
         EXPECT_STREQ(c.path, VlxUsbDriver::getDevicePath(c.number).getChars());
-        std::vector<HANDLE> before = nextHandles();
+        long const before = openHandles();
         EXPECT_TRUE(VlxUsbDriver::isPresent(c.number)) << c.path;
-        EXPECT_EQ(before, nextHandles()) << "the probe must close what it opened";
+        EXPECT_EQ(before, openHandles()) << "the probe must close what it opened";
         VlxUsbDriver* channel = new VlxUsbDriver(c.number);
         EXPECT_TRUE(VlxUsbDriver::isPresent(c.number)) << c.path << " held open";
         // The stored number of a new simulated device is its own number: the channel reached it.
         EXPECT_EQ(c.number, channel->getDeviceNumber());
         EXPECT_EQ((Log{{VLX_GET_DEVICE_NUMBER, {}}}), received(false, c.number)) << c.path;
-        EXPECT_EQ(1, slotsTaken(before)) << "one handle, events only while a request runs";
+        EXPECT_EQ(before + 1, openHandles()) << "one handle, events only while a request runs";
         // A second CloseHandle of the same value would fail and leave its error behind.
         SetLastError(0xdeadbeef);
         delete channel;
         EXPECT_EQ(0xdeadbeefu, GetLastError());
-        EXPECT_EQ(before, nextHandles());
+        EXPECT_EQ(before, openHandles());
         EXPECT_EQ(0u, SimClient::vlxState(c.number).open);
     }
-    std::vector<HANDLE> before = nextHandles();
+    long const before = openHandles();
     EXPECT_FALSE(VlxUsbDriver::isPresent(2));
-    EXPECT_EQ(expectedMessage(openText, ERROR_FILE_NOT_FOUND), thrownText([] { VlxUsbDriver channel(2); }));
-    EXPECT_EQ(before, nextHandles()) << "the refused open left a handle";
+    EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND), thrownText([] { VlxUsbDriver channel(2); }));
+    EXPECT_EQ(before, openHandles()) << "the refused open left a handle";
     SimClient::vlxRemove(17);
     EXPECT_FALSE(VlxUsbDriver::isPresent(17));
     // Windows refuses the open of a device held open; Wine does not, so here the driver refuses.
@@ -71,7 +71,7 @@ TEST_F(VlxUsbDriverTest, SecondChannelToAnOpenDeviceIsRefused)
     // answers, and the simulated driver then refuses every request on it: either way the
     // second channel gets nothing from the device, with a sharing violation (32).
     std::string const text = thrownText([] { VlxUsbDriver(1).getDeviceNumber(); });
-    EXPECT_TRUE(text == expectedMessage(openText, 32) || text == expectedMessage(accessText, 32)) << text;
+    EXPECT_TRUE(text == errorMessage(openText, 32) || text == errorMessage(accessText, 32)) << text;
     EXPECT_EQ(108, first.getFirmwareVersion()) << "the first channel must stay usable";
 }
 
@@ -179,7 +179,7 @@ TEST_F(VlxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoes
         {"writeFirmwareBlock", 0x00222020, [&](VlxUsbDriver& c) { c.writeFirmwareBlock(buffer, 8); }},
         {"getSerialNumber", 0x00222024, [](VlxUsbDriver& c) { c.getSerialNumber(); }}};
     VlxUsbDriver channel(1);
-    std::vector<HANDLE> before = nextHandles();
+    long const before = openHandles();
     for (bool later : {false, true})
     {
         SimClient::vlxSetPending(1, 10, later);
@@ -187,12 +187,12 @@ TEST_F(VlxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoes
         for (auto const& c : commands)
         {
             SimClient::vlxFail(1, c.code, statusDeviceNotConnected);
-            EXPECT_EQ(expectedMessage(accessText, code), thrownText([&] { c.run(channel); }))
+            EXPECT_EQ(errorMessage(accessText, code), thrownText([&] { c.run(channel); }))
                 << c.name << (later ? " later" : " at once");
             EXPECT_EQ("", thrownText([&] { c.run(channel); })) << c.name << " after its failure";
         }
     }
-    EXPECT_EQ(before, nextHandles()) << "a failed request left its event open";
+    EXPECT_EQ(before, openHandles()) << "a failed request left its event open";
 }
 
 TEST_F(VlxUsbDriverTest, ReadWaitsWhileAnotherThreadSends)

@@ -129,42 +129,43 @@ TEST_F(MainDialogE2ETest, NoDeviceHidesTheTabsAndSaysSo)
 }
 
 // The tab set follows service mode and whether a device numbered above 1 was found at start.
-TEST_F(MainDialogE2ETest, TabSetsByDevicesAndServiceMode)
+struct TabCase
 {
-    struct Case
-    {
-        std::vector<unsigned> devices;
-        char const* arguments;
-        Texts tabs;
-        char const* screenshot;
-    } const cases[] = {
-        {{1, 3}, "", fourTabs, "main-devices-1-3"},
-        {{1}, "", threeTabs, nullptr},
-        {{1}, "-s", fiveTabs, "main-service-mode"},
-    };
-    for (Case const& c : cases) {
-        SCOPED_TRACE(std::string("arguments \"") + c.arguments + "\", devices " + std::to_string(c.devices.size()));
-        TearDown();
-        SetUp();
-        app.reset(new KrxApp());
-        Texts numbers;
-        for (unsigned n : c.devices) {
-            addDevice(n);
-            numbers.push_back(std::to_string(n));
-        }
-        startProgram(c.arguments);
-        HWND list = control(IDC_DEVICE_LIST);
-        EXPECT_EQ(numbers, KrxApp::comboTexts(list));
-        EXPECT_EQ(0, KrxApp::comboSelection(list));
-        EXPECT_EQ(c.tabs, app->tabTexts());
-        EXPECT_TRUE(IsWindowVisible(control(IDC_TABS)));
-        EXPECT_EQ("", KrxApp::text(control(IDC_STATUS)));
-        expectInfoPageOf(1);
-        expectNoErrorBox();
-        if (c.screenshot)
-            EXPECT_NE("", app->screenshot(app->mainWindow(), c.screenshot));
+    std::vector<unsigned> devices;
+    char const* arguments;
+    Texts tabs;
+    char const* screenshot;
+};
+
+class TabSetE2ETest : public MainDialogE2ETest, public ::testing::WithParamInterface<TabCase>
+{
+};
+
+TEST_P(TabSetE2ETest, ByDevicesAndServiceMode)
+{
+    TabCase const& c = GetParam();
+    Texts numbers;
+    for (unsigned n : c.devices) {
+        addDevice(n);
+        numbers.push_back(std::to_string(n));
     }
+    startProgram(c.arguments);
+    HWND list = control(IDC_DEVICE_LIST);
+    EXPECT_EQ(numbers, KrxApp::comboTexts(list));
+    EXPECT_EQ(0, KrxApp::comboSelection(list));
+    EXPECT_EQ(c.tabs, app->tabTexts());
+    EXPECT_TRUE(IsWindowVisible(control(IDC_TABS)));
+    EXPECT_EQ("", KrxApp::text(control(IDC_STATUS)));
+    expectInfoPageOf(1);
+    expectNoErrorBox();
+    if (c.screenshot)
+        EXPECT_NE("", app->screenshot(app->mainWindow(), c.screenshot));
 }
+
+INSTANTIATE_TEST_SUITE_P(Cases, TabSetE2ETest,
+                         ::testing::Values(TabCase{{1, 3}, "", fourTabs, "main-devices-1-3"},
+                                           TabCase{{1}, "", threeTabs, nullptr},
+                                           TabCase{{1}, "-s", fiveTabs, "main-service-mode"}));
 
 TEST_F(MainDialogE2ETest, DeviceFoundLaterAddsNoTab)
 {

@@ -54,13 +54,13 @@ LRESULT CALLBACK recordingDefault(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
 class ProbeWindow : public Window
 {
 public:
-    explicit ProbeWindow(int x = 100, int y = 50, int width = 200, int height = 100)
+    explicit ProbeWindow(int x = 100, int y = 50, int width = 200, int height = 100,
+                         DWORD style = WS_POPUP)
     {
         static ATOM const atom = registerClass(0, GetModuleHandleA(nullptr), nullptr, nullptr,
                                                nullptr, nullptr, "MrtkWindowTestKlasse", nullptr);
         setMainInstance(GetModuleHandleA(nullptr));
-        createWindowEx(0, MAKEINTATOM(atom), "Probe", WS_POPUP, x, y, width, height, nullptr,
-                       nullptr);
+        createWindowEx(0, MAKEINTATOM(atom), "Probe", style, x, y, width, height, nullptr, nullptr);
     }
     using Window::isDestroyed;
     using Window::setDefaultProcedure;
@@ -126,13 +126,35 @@ protected:
 
 }
 
+// Every message sent on this thread while the hook is set, with its window.
+std::vector<std::pair<HWND, UINT>> sentMessages;
+LRESULT CALLBACK recordSent(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HC_ACTION) {
+        auto const* m = reinterpret_cast<CWPSTRUCT const*>(lParam);
+        sentMessages.emplace_back(m->hwnd, m->message);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 TEST(WindowLifecycleTest, AttachesOnNcCreateAndKnowsWhenItIsDestroyed)
 {
-    ProbeWindow w;
+    sentMessages.clear();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, recordSent, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, hook);
+    ProbeWindow w(100, 50, 200, 100, WS_OVERLAPPEDWINDOW);
+    UnhookWindowsHookEx(hook);
     HWND hwnd = w.getHwnd();
     EXPECT_EQ(&w, Window::getWndFromHwnd(hwnd));
     EXPECT_EQ(GetModuleHandleA(nullptr), w.getInstanz());
-    // WM_GETMINMAXINFO comes before WM_NCCREATE and goes to DefWindowProcA only.
+    // An overlapped window gets WM_GETMINMAXINFO before WM_NCCREATE: it goes to DefWindowProcA
+    // only, since there is no object to route it to yet.
+    std::vector<UINT> sent;
+    for (auto const& m : sentMessages)
+        if (m.first == hwnd)
+            sent.push_back(m.second);
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(static_cast<UINT>(WM_GETMINMAXINFO), sent[0]);
     EXPECT_EQ(static_cast<UINT>(WM_NCCREATE), w.seen.at(0));
     EXPECT_NE(0, w.destroyWindow());
     EXPECT_EQ(nullptr, w.getHwnd());
@@ -272,8 +294,10 @@ TEST(DialogControlTest, ItemHelpersTabsAndBaseUnits)
     EXPECT_EQ(0, d.enableDlgItem(IDC_REFRESH, FALSE));  // it was enabled
     EXPECT_FALSE(IsWindowEnabled(d.getDlgItem(IDC_REFRESH)));
     EXPECT_NE(0, d.enableDlgItem(IDC_REFRESH, TRUE));
-    EXPECT_EQ(0, d.enableDlgItem(4711, FALSE));  // no such control
-    EXPECT_TRUE(IsWindowEnabled(d.getHwnd()));
+    // No such control: 0, and no EnableWindow on a null handle (which would leave its error).
+    SetLastError(0xdeadbeef);
+    EXPECT_EQ(0, d.enableDlgItem(4711, TRUE));
+    EXPECT_NE(static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE), GetLastError());
     ASSERT_TRUE(d.setDlgItemText(IDC_STATUS, "Gerät"));
     EXPECT_STREQ("Ger\xe4t", d.getDlgItemText(IDC_STATUS).getChars());
     char texts[][16] = {"Info", "Update", "Gerätenummer"};

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "TestFiles.h"
+#include "ErrorText.h"
 #include "Win32Exception.h"
 
 TEST(ExceptionTest, CopiesKeepTheTextAndCatchAsStdException)
@@ -23,9 +23,9 @@ TEST(Win32ExceptionTest, CodeAddsTheSystemTextAndTheCodeUnsignedCopiesKeepBoth)
     ASSERT_EQ("", systemErrorText(0x2000FFFF)) << "the unknown code is known here";
     struct Row { unsigned long code; std::string want; } const rows[] = {
         {0, "x"},
-        {ERROR_FILE_NOT_FOUND, "x\n" + systemErrorText(ERROR_FILE_NOT_FOUND) + "(Fehlercode: 2)"},
+        {ERROR_FILE_NOT_FOUND, errorMessage("x", ERROR_FILE_NOT_FOUND)},
         {0x2000FFFF, "x\n(Fehlercode: 536936447)"},
-        {4294967295ul, "x\n" + systemErrorText(4294967295ul) + "(Fehlercode: 4294967295)"},
+        {4294967295ul, errorMessage("x", 4294967295ul)},
     };
     for (Row const& row : rows) {
         Win32Exception e("x", row.code);
@@ -40,7 +40,7 @@ TEST(Win32ExceptionTest, CodeAddsTheSystemTextAndTheCodeUnsignedCopiesKeepBoth)
     try {
         throw Win32Exception(assigned);
     } catch (Exception& caught) {  // the application catches the base by reference
-        EXPECT_EQ("Zugriff\n" + systemErrorText(ERROR_ACCESS_DENIED) + "(Fehlercode: 5)", caught.toString().getChars());
+        EXPECT_EQ(errorMessage("Zugriff", ERROR_ACCESS_DENIED), caught.toString().getChars());
         EXPECT_EQ(5u, dynamic_cast<Win32Exception&>(caught).getCode());
     }
 }

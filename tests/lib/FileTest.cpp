@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CompressedFile.h"
+#include "ErrorText.h"
 #include "TestFiles.h"
 #include "Win32Exception.h"
 #include "Win32File.h"
@@ -34,8 +35,7 @@ TEST_F(Win32FileTest, ModusSelectsTheDispositionAndFailuresNameTheFile)
             EXPECT_EQ(0u, row.error) << "opened";
             EXPECT_EQ(static_cast<unsigned long>(row.sizeAfter), file.getSize());
         } catch (Win32Exception& e) {
-            EXPECT_EQ("Fehler beim Öffnen der Datei: " + path + ".\n" + systemErrorText(row.error) + "(Fehlercode: " +
-                          std::to_string(row.error) + ")", e.what());
+            EXPECT_EQ(errorMessage("Fehler beim Öffnen der Datei: " + path + ".", row.error), e.what());
         }
         if (row.sizeAfter < 0)
             EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <vector>
 
+#include "HandleCount.h"
 #include "ThreadTimer.h"
 #include "Timer.h"
 
@@ -66,18 +67,6 @@ protected:
     }
 };
 
-// Wine 8 answers GetProcessHandleCount with 0, so then count the open handles by asking for
-// the information of every handle value (multiples of 4) up to a long run of unused ones.
-DWORD handleCount()
-{
-    DWORD n = 0, flags, unused = 0;
-    if (GetProcessHandleCount(GetCurrentProcess(), &n) && n > 0)
-        return n;
-    for (ULONG_PTR value = 4; unused < 1024; value += 4)
-        unused = GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? (++n, 0) : unused + 1;
-    return n;
-}
-
 }
 
 TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
@@ -109,9 +98,9 @@ TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTim
     std::vector<ThreadWecker> timers(1000);
     ThreadWecker early;
     int forced = 0;
-    DWORD handles = handleCount();
+    long const handles = openHandles();
     HANDLE extra = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    ASSERT_EQ(handles + 1, handleCount()) << "the handle count cannot see a new handle";
+    ASSERT_EQ(handles + 1, openHandles()) << "the handle count cannot see a new handle";
     CloseHandle(extra);
     DWORD begin = GetTickCount();
     early.kill(early.start(400));
@@ -129,9 +118,15 @@ TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTim
         w.kill(record);
     }
     SetThreadPriority(GetCurrentThread(), priority);
-    Sleep(500);
+    // A timer started later with a longer delay has called back: the cancelled one would have by now.
+    ThreadWecker late;
+    late.start(450);
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(late.entered, 10000)) << "the later timer never called back";
     EXPECT_EQ(0, early.calls.load()) << "cancelled before its delay, it still called back";
-    EXPECT_EQ(handles, handleCount()) << "handles leaked";
+    // Timer threads close their handles as they end, after the callback: wait for that.
+    for (int i = 0; i < 500 && openHandles() != handles; ++i)
+        Sleep(20);
+    EXPECT_EQ(handles, openHandles()) << "handles leaked";
     EXPECT_EQ(250, forced) << "callbacks that never came";
     for (int i = 0; i < 1000; ++i) {
         ThreadWecker& w = timers[i];

@@ -1,7 +1,7 @@
 #ifndef TESTFILES_H
 #define TESTFILES_H
 
-// Scratch files written and read with plain Win32 calls (not the classes under test); system texts.
+// Scratch files written and read with plain Win32 calls (not the classes under test).
 #include <windows.h>
 
 #include <string>
@@ -35,17 +35,6 @@ inline void writeWholeFile(std::string const& path, std::string const& content)
     DWORD n = 0;
     WriteFile(h, content.data(), static_cast<DWORD>(content.size()), &n, nullptr);
     CloseHandle(h);
-}
-
-// What the system itself says for an error code on this machine, or "".
-inline std::string systemErrorText(DWORD code)
-{
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = text ? text : "";
-    LocalFree(text);
-    return result;
 }
 
 #endif

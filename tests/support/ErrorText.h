@@ -1,0 +1,27 @@
+// The texts of Win32 errors as the program shows them, built from the system's own description.
+#ifndef ERRORTEXT_H
+#define ERRORTEXT_H
+
+#include <windows.h>
+
+#include <string>
+
+// What the system says for an error code on this machine, or "".
+inline std::string systemErrorText(DWORD code)
+{
+    char* text = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = text ? text : "";
+    LocalFree(text);
+    return result;
+}
+
+// A Win32Exception's text: the program's text, a line break, the system's description of the
+// code, "(Fehlercode: N)".
+inline std::string errorMessage(std::string const& text, DWORD code)
+{
+    return text + "\n" + systemErrorText(code) + "(Fehlercode: " + std::to_string(code) + ")";
+}
+
+#endif
