@@ -96,7 +96,7 @@ TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
 TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTimersThread)
 {
     std::vector<ThreadWecker> timers(1000);
-    ThreadWecker early;
+    ThreadWecker early, late;  // late: started after the others, see below
     int forced = 0;
     long const handles = openHandles();
     HANDLE extra = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -119,13 +119,15 @@ TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTim
     }
     SetThreadPriority(GetCurrentThread(), priority);
     // A timer started later with a longer delay has called back: the cancelled one would have by now.
-    ThreadWecker late;
     late.start(450);
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(late.entered, 10000)) << "the later timer never called back";
     EXPECT_EQ(0, early.calls.load()) << "cancelled before its delay, it still called back";
-    // Timer threads close their handles as they end, after the callback: wait for that.
-    for (int i = 0; i < 500 && openHandles() != handles; ++i)
-        Sleep(20);
+    // Timer threads close their handles as they end, after the callback: wait for that (a count
+    // walks the handle table, so only a few of them).
+    for (int i = 0; i < 500 && !late.finished; ++i)
+        Sleep(10);
+    for (int i = 0; i < 20 && openHandles() != handles; ++i)
+        Sleep(100);
     EXPECT_EQ(handles, openHandles()) << "handles leaked";
     EXPECT_EQ(250, forced) << "callbacks that never came";
     for (int i = 0; i < 1000; ++i) {
