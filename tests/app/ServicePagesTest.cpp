@@ -18,8 +18,8 @@
 namespace
 {
 long const notConnected = static_cast<long>(0xC000009DL); // Win32 1167
-std::string const accessText = expectedMessage("Fehler beim Zugriff auf den Vlx-Usb-Treiber.", 1167);
-std::string const openText = expectedMessage("Fehler beim Öffnen des Vlx-Usb-Treibers.", ERROR_FILE_NOT_FOUND);
+std::string const accessText = errorMessage("Fehler beim Zugriff auf den Vlx-Usb-Treiber.", 1167);
+std::string const openText = errorMessage("Fehler beim Öffnen des Vlx-Usb-Treibers.", ERROR_FILE_NOT_FOUND);
 
 class PageTest : public ::testing::Test
 {
