@@ -1,6 +1,4 @@
-"""vlxflash against the simulated command stations: payloads, exit codes, 'update all' and its
-JSON events, each line read back with the json module.
-Usage: flasher_test.py VLXFLASH_EXE SIMCTL_EXE (run by ctest under the test's Wine prefix)."""
+# vlxflash against the simulated command stations, run by ctest: flasher_test.py VLXFLASH SIMCTL
 import json
 import os
 import subprocess
@@ -13,8 +11,7 @@ WORK = tempfile.mkdtemp(prefix="vlxflash-")
 FIRMWARE_CODE = "0x00222020"
 
 
-def wine(exe, *args):
-    """Exit code and UTF-8 output; Wine writes to files, never to a pipe it might keep open."""
+def wine(exe, *args):  # into a file: Wine may keep a pipe open
     out_path = os.path.join(WORK, "out.txt")
     with open(out_path, "wb") as out:
         code = subprocess.run(["wine", exe, *args], stdout=out, stderr=subprocess.STDOUT,
@@ -30,23 +27,13 @@ def sim(*args):
 
 
 def text_file(name, text):
-    """Writes the file; returns its Windows path."""
     path = os.path.join(WORK, name)
     with open(path, "w", newline="") as f:
         f.write(text)
     return "Z:" + path.replace("/", "\\")
 
 
-def hex_text(records):
-    """Intel HEX from (address, bytes) records, with correct checksums."""
-    lines = []
-    for address, data in records:
-        body = bytes([len(data), address >> 8, address & 0xFF, 0]) + bytes(data)
-        lines.append(":" + (body + bytes([-sum(body) & 0xFF])).hex().upper())
-    return "\r\n".join(lines + [":00000001FF"])
-
-
-SMALL = text_file("small.hex", hex_text([(0x7000, [1, 8]), (0x0000, [0x02, 0x0B, 0x33])]))
+SMALL = text_file("small.hex", ":02700000010885\r\n:03000000020B33BD\r\n:00000001FF")  # 1.08; 02 0B 33
 BROKEN = text_file("broken.hex", ":0100000001FF\r\n:00000001FF")  # the checksum should be FE
 # The payloads of the example: both parts, the page ends, the part's end and the reset.
 EXAMPLE = ["10 00 00 00", "10 00 00 01", "01 00 70 01 08", "02 00 00 00", "04 00 00 00",
