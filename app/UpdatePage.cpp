@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Exception.h"
+#include "FirmwareLayout.h"
 #include "IntelHexData.h"
 #include "LoadUpdateData.h"
 #include "ProgramSettings.h"
@@ -12,14 +13,6 @@
 #include "VlxUsbDriver.h"
 #include "Win32Exception.h"
 #include "resource.h"
-
-namespace
-{
-const unsigned short FIRMWARE_CELLS = 0x8000;
-const unsigned short VERSION_MAJOR_CELL = 0x7000;
-const unsigned short VERSION_MINOR_CELL = 0x7001;
-const char VERSION_FORMAT[] = "%u.%02u";
-}
 
 UpdatePage::UpdatePage(Window* parent, unsigned char deviceNumber)
     : source(nullptr), deviceNumber(deviceNumber), installedVersion(0), availableVersion(0),
@@ -65,9 +58,8 @@ INT_PTR UpdatePage::notifyDlgCommand(WPARAM wParam, LPARAM)
 
 void UpdatePage::showVersion(int controlId, unsigned short version)
 {
-    char text[16];
-    snprintf(text, sizeof text, VERSION_FORMAT, version / 100u, version % 100u);
-    setDlgItemText(controlId, text);
+    char text[FirmwareLayout::VERSION_TEXT_SIZE];
+    setDlgItemText(controlId, FirmwareLayout::versionText(version, text));
 }
 
 void UpdatePage::readInstalledVersion()
@@ -90,9 +82,8 @@ void UpdatePage::readAvailableVersion()
         VlxUsbDriver channel(deviceNumber);
         if (source == nullptr)
             throw Exception("Keine Updatedaten geladen.");
-        std::unique_ptr<unsigned short[]> image(source->parse(FIRMWARE_CELLS));
-        // Empty cells hold 0xFFFF: an image without version bytes reads 654.35.
-        availableVersion = (unsigned short)(image[VERSION_MAJOR_CELL] * 100u + image[VERSION_MINOR_CELL]);
+        std::unique_ptr<unsigned short[]> image(source->parse(FirmwareLayout::CELLS));
+        availableVersion = FirmwareLayout::versionOf(image.get());
         image.reset();
         showVersion(IDC_AVAILABLE_VERSION, availableVersion);
     } catch (Exception& e) {
@@ -109,18 +100,19 @@ void UpdatePage::startUpdate(bool testMode)
     }
     if (!emergencyMode) {
         char question[128];
+        char available[FirmwareLayout::VERSION_TEXT_SIZE], installed[FirmwareLayout::VERSION_TEXT_SIZE];
+        FirmwareLayout::versionText(availableVersion, available);
+        FirmwareLayout::versionText(installedVersion, installed);
         if (installedVersion < availableVersion)
-            snprintf(question, sizeof question,
-                     "Wollen Sie das Firmwareupdate auf Version %u.%02u jetzt starten?",
-                     availableVersion / 100u, availableVersion % 100u);
+            snprintf(question, sizeof question, "Wollen Sie das Firmwareupdate auf Version %s jetzt starten?",
+                     available);
         else if (installedVersion == availableVersion)
             snprintf(question, sizeof question,
-                     "Die Version %u.%02u ist bereits installiert.\nFirmwareupdate trotzdem starten?",
-                     availableVersion / 100u, availableVersion % 100u);
+                     "Die Version %s ist bereits installiert.\nFirmwareupdate trotzdem starten?", available);
         else
             snprintf(question, sizeof question,
-                     "Es ist bereits die neuere Version %u.%02u installiert.\nFirmwareupdate trotzdem starten?",
-                     installedVersion / 100u, installedVersion % 100u);
+                     "Es ist bereits die neuere Version %s installiert.\nFirmwareupdate trotzdem starten?",
+                     installed);
         if (messageBox(question, "Firmwareupdate", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;
     }

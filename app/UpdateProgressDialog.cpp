@@ -2,23 +2,12 @@
 
 #include <commctrl.h>
 
-#include <memory>
-
 #include "Exception.h"
-#include "FirmwareWriter.h"
-#include "IntelHexData.h"
-#include "VlxUsbDriver.h"
+#include "FirmwareUpdate.h"
 #include "resource.h"
 
 namespace
 {
-// Device addresses 0x0000 to 0x7FFF; 0x7FFD to 0x7FFF are held but never sent.
-const unsigned short FIRMWARE_CELLS = 0x8000;
-const unsigned short EMERGENCY_TOP = 0x7FFC;
-const unsigned short EMERGENCY_BOTTOM = 0x7000;
-const unsigned short NORMAL_TOP = 0x6FFF;
-const unsigned short NORMAL_BOTTOM = 0x0000;
-const DWORD RESET_DELAY_MS = 2000;
 const DWORD WORKER_END_WAIT_MS = 2000;
 }
 
@@ -89,49 +78,16 @@ DWORD WINAPI UpdateProgressDialog::workerProc(LPVOID parameter)
 
 void UpdateProgressDialog::runUpdate()
 {
-    std::unique_ptr<VlxUsbDriver> channel;
-    std::unique_ptr<FirmwareWriter> writer;
-    unsigned short* image = nullptr;
-    setStatusText("Initialisiere das Update.");
     try {
-        channel.reset(new VlxUsbDriver(deviceNumber));
-        writer.reset(new FirmwareWriter(channel.get()));
-        writer->setWriteMode(false, false);
-        image = source->parse(FIRMWARE_CELLS);
-        setProgress(1);
-        if (!channel->isEmergencyMode()) {
-            setStatusText("Schreibe neue Firmware für den Notbetrieb.");
-            writer->setWriteMode(true, false);
-            writer->writeRange(image, EMERGENCY_TOP, EMERGENCY_BOTTOM);
-            writer->finishEmergencyPart();
-            setProgress(2);
-        }
-        if (testMode)
-            throw Exception("Testabbruch!");
-        setStatusText("Schreibe neue Firmware für den Normalbetrieb.");
-        writer->setWriteMode(true, true);
-        writer->writeRange(image, NORMAL_TOP, NORMAL_BOTTOM);
-        setProgress(3);
-        setStatusText("Reset der Firmware.");
-        writer->resetFirmware();
-        Sleep(RESET_DELAY_MS);
-        setProgress(4);
-        setStatusText("Firmwareupdate erfolgreich abgeschlossen.");
-        writer.reset();
-        channel.reset();
+        FirmwareUpdate(deviceNumber, *source, testMode, *this).run();
     } catch (Exception& e) {
-        writer.reset();
-        channel.reset();
         setStatusText("Firmwareupdate nicht erfolgreich.");
         String text = e.toString();
         messageBox(~text, "Fehler beim Firmwareupdate", MB_ICONERROR);
     } catch (std::exception& e) {
         // Out of memory: an exception must not leave the thread, and OK must still come.
-        writer.reset();
-        channel.reset();
         setStatusText("Firmwareupdate nicht erfolgreich.");
         messageBox(e.what(), "Fehler beim Firmwareupdate", MB_ICONERROR);
     }
-    delete[] image;
     enableDlgItem(IDOK, TRUE);
 }

@@ -1,6 +1,7 @@
 #include "FirmwareWriter.h"
 
 #include <cstring>
+#include <utility>
 
 #include "Exception.h"
 #include "VlxUsbDriver.h"
@@ -27,7 +28,8 @@ inline unsigned int pageOf(unsigned int address)
 }
 }
 
-FirmwareWriter::FirmwareWriter(VlxUsbDriver* channel) : channel(channel)
+FirmwareWriter::FirmwareWriter(VlxUsbDriver* channel, std::function<void()> beforeRequest)
+    : channel(channel), beforeRequest(std::move(beforeRequest))
 {
 }
 
@@ -35,8 +37,14 @@ FirmwareWriter::~FirmwareWriter()
 {
 }
 
-void FirmwareWriter::writeRange(unsigned short const* image, unsigned short from, unsigned short to)
+namespace
 {
+// The walk of writeRange, handing each block and page end to `out`: out.block(address, data,
+// count) and out.pageEnd(). Shared by the writer and by the count of its requests.
+template <typename Out>
+void walkRange(unsigned short const* image, unsigned short from, unsigned short to, Out& out)
+{
+    unsigned int const BLOCK_SIZE = FirmwareWriter::BLOCK_SIZE;
     // The run fills from the back: the walk goes downward, the block goes out ascending.
     unsigned char run[BLOCK_SIZE];
     unsigned int count = 0;
@@ -60,15 +68,42 @@ void FirmwareWriter::writeRange(unsigned short const* image, unsigned short from
         if (count != 0 &&
             (lastInRange || !present(image[a - 1]) || count == BLOCK_SIZE || pageOf(a - 1) != openPage))
         {
-            sendBlock(static_cast<unsigned short>(a), run + BLOCK_SIZE - count, static_cast<unsigned char>(count));
+            out.block(static_cast<unsigned short>(a), run + BLOCK_SIZE - count, static_cast<unsigned char>(count));
             count = 0;
         }
         if (pageOpen && (lastInRange || pageOf(a - 1) != openPage))
         {
-            endPage();
+            out.pageEnd();
             pageOpen = false;
         }
     }
+}
+}
+
+void FirmwareWriter::writeRange(unsigned short const* image, unsigned short from, unsigned short to)
+{
+    struct
+    {
+        FirmwareWriter* writer;
+        void block(unsigned short address, unsigned char const* data, unsigned char count)
+        {
+            writer->sendBlock(address, data, count);
+        }
+        void pageEnd() { writer->endPage(); }
+    } out{this};
+    walkRange(image, from, to, out);
+}
+
+unsigned int FirmwareWriter::countRange(unsigned short const* image, unsigned short from, unsigned short to)
+{
+    struct
+    {
+        unsigned int requests;
+        void block(unsigned short, unsigned char const*, unsigned char) { requests++; }
+        void pageEnd() { requests++; }
+    } out{0};
+    walkRange(image, from, to, out);
+    return out.requests;
 }
 
 void FirmwareWriter::sendBlock(unsigned short address, unsigned char const* data, unsigned char count)
@@ -81,7 +116,7 @@ void FirmwareWriter::sendBlock(unsigned short address, unsigned char const* data
     frame[1] = static_cast<unsigned char>(address & 0xFF);
     frame[2] = static_cast<unsigned char>(address >> 8);
     memcpy(frame + 3, data, count);
-    channel->writeFirmwareBlock(frame, static_cast<unsigned char>(3 + count));
+    send(frame, static_cast<unsigned char>(3 + count));
 }
 
 void FirmwareWriter::endPage()
@@ -120,5 +155,12 @@ void FirmwareWriter::setWriteMode(bool enable, bool normalPart)
 void FirmwareWriter::sendCommand(unsigned char code, unsigned char flags)
 {
     unsigned char frame[4] = {code, 0x00, 0x00, flags};
-    channel->writeFirmwareBlock(frame, sizeof frame);
+    send(frame, sizeof frame);
+}
+
+void FirmwareWriter::send(unsigned char const* payload, unsigned char length)
+{
+    if (beforeRequest)
+        beforeRequest();
+    channel->writeFirmwareBlock(payload, length);
 }

@@ -1,8 +1,8 @@
-# Shared by scripts/test, scripts/demo, scripts/fault-sweep, the benchmarks and
+# Shared by scripts/test, scripts/demo, the cycle scripts, the benchmarks and
 # sim/sim-service.sh: packages, the build, and a run's own Wine prefix, Xvfb and wineserver.
 # Source it; every function works on KRX_BUILD (the 64-bit build folder).
 #
-# Each kind of run (test, demo, fault-sweep, one per benchmark) has a prefix of its own in the
+# Each kind of run (test, demo, each cycle script, one per benchmark) has a prefix of its own in the
 # build folder, and with it a wineserver and simulated drivers of its own: a demo started while
 # the tests run never stops or reloads the tests' drivers.
 

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "VlxUsbCodes.h"
 #include "resource.h"
@@ -26,17 +25,6 @@ bool startsWith(std::string const& text, std::string const& prefix)
 std::map<unsigned, unsigned char> UpdE2eFixture::smallImage()
 {
     return {{0x0000, 0x02}, {0x0001, 0x0B}, {0x0002, 0x33}, {0x7000, 0x01}, {0x7001, 0x08}};
-}
-
-Image UpdE2eFixture::builtInImage()
-{
-    std::ifstream in(windowsPath(KRX_FIRMWARE_HEX), std::ios::binary);
-    std::stringstream content;
-    content << in.rdbuf();
-    Image image;
-    std::string error;
-    EXPECT_TRUE(parseIntelHex(content.str(), image, error)) << error;
-    return image;
 }
 
 std::string UpdE2eFixture::writeFile(std::string const& name, std::string const& content)

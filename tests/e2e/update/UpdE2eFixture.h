@@ -35,8 +35,6 @@ protected:
     static const unsigned DEVICE = 1;
     // Bytes at 0x0000-0x0002 and 0x7000-0x7001 (version 1.08).
     static std::map<unsigned, unsigned char> smallImage();
-    // The program's built-in image, parsed by the tests' own reader.
-    static Image builtInImage();
     // Writes a file beside the test's artefacts; returns its Windows path.
     static std::string writeFile(std::string const& name, std::string const& content);
     std::string smallImageFile() { return writeFile("small-image.hex", makeIntelHex(smallImage())); }
