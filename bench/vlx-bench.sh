@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Requests per second through VlxUsbDriver::getFirmwareVersion against the same number of bare
-# DeviceIoControl calls, on one simulated command station, in one run. Builds what it needs
+# The cost of a request through VlxUsbDriver and KrxUsbDriver against bare overlapped
+# DeviceIoControl calls on the same simulated devices, in one run (median and spread of the rounds). Builds what it needs
 # (64-bit), starts the simulated drivers in the build folder's Wine prefix with a fresh device,
 # measures, and stops what it started.
 # Usage: bench/vlx-bench.sh [requests-per-round [rounds]]   (defaults 500 and 20)
@@ -20,9 +20,12 @@ krx_wineserver_start
 krx_sim_start || { echo "the simulated drivers did not start" >&2; exit 1; }
 simctl() { wine "$KRX_BUILD/sim/simctl.exe" "$@"; }
 simctl vlx remove $device >/dev/null 2>&1
+simctl krx remove $device >/dev/null 2>&1
 simctl vlx add $device --version 1.08 >/dev/null || { echo "simctl vlx add failed" >&2; exit 1; }
+simctl krx add $device >/dev/null || { echo "simctl krx add failed" >&2; exit 1; }
 
 wine "$KRX_BUILD/tests/device/vlxbench.exe" $device "${1:-500}" "${2:-20}"
 status=$?
 simctl vlx remove $device >/dev/null 2>&1
+simctl krx remove $device >/dev/null 2>&1
 exit $status
