@@ -22,18 +22,3 @@ DWORD UsbDriver::finishRequest(BOOL done, DWORD count, OVERLAPPED& overlapped, H
         throw Win32Exception(message, ERROR_IO_PENDING);
     return count;
 }
-
-HANDLE UsbDriver::threadEvent(char const* message)
-{
-    // The system clears a request's event when it starts the request, so a signal left by an
-    // earlier request that completed at once cannot end a later wait early.
-    thread_local Handle event;
-    if (!event.isValid()) {
-        event = Handle::createEvent(false, false);
-        if (!event.isValid()) {
-            DWORD error = GetLastError();
-            throw Win32Exception(message, error);
-        }
-    }
-    return event.get();
-}

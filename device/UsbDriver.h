@@ -30,11 +30,6 @@ protected:
         return finishRequest(done, count, overlapped, event, message);
     }
 
-    // An auto-reset event of the calling thread, created at its first request and reused by
-    // all its later ones: a thread has one request outstanding at a time, so no two share it.
-    // Throws message with the system's error when it cannot be created.
-    static HANDLE threadEvent(char const* message);
-
     unsigned char deviceNumber;
     Handle handle;
 

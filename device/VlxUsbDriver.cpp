@@ -52,12 +52,18 @@ bool VlxUsbDriver::isPresentAfterOpenError(DWORD error)
 
 DWORD VlxUsbDriver::request(DWORD code, void const* in, DWORD inLength, void* out, DWORD outLength)
 {
+    // An event of its own for each request, so requests of several threads never share one.
+    Handle event = Handle::createEvent(false, false);
+    if (!event.isValid()) {
+        DWORD error = GetLastError();
+        throw Win32Exception(accessMessage, error);
+    }
     HANDLE device = handle.get();
     return overlappedRequest(
         [=](DWORD* count, OVERLAPPED* overlapped) {
             return DeviceIoControl(device, code, const_cast<void*>(in), inLength, out, outLength, count, overlapped);
         },
-        threadEvent(accessMessage), accessMessage);
+        event.get(), accessMessage);
 }
 
 char* VlxUsbDriver::getDriverInfo()

@@ -5,8 +5,7 @@
 #include "UsbDriver.h"
 
 // The command station's channel (\\.\VlxUsb<n>): every command is one driver control request
-// with an OVERLAPPED record of its own and the calling thread's event, so several threads may
-// use one channel at once.
+// with its own event and OVERLAPPED record, so several threads may use one channel at once.
 // Constructing opens the device exclusively; destroying closes it. Failures throw Win32Exception.
 class VlxUsbDriver : public UsbDriver
 {
