@@ -1,73 +1,79 @@
-// Requests per second through VlxUsbDriver::getFirmwareVersion against the same number of
-// bare DeviceIoControl calls on the same device, in one run. The device opens exclusively,
-// so the two sides take turns in rounds; opening and closing are not timed.
+// Requests per second through the two channels against the same number of bare overlapped
+// DeviceIoControl calls on the same device, in one run: VlxUsbDriver::getFirmwareVersion on a
+// simulated command station, KrxUsbDriver::getReceiveCount (overlapped channel) on a simulated
+// feedback interface of the same number. The devices open exclusively, so the channel and the
+// bare calls take turns in rounds; opening and closing are not timed. Each round gives one
+// ratio; the median and the spread of the rounds are printed.
 //
 // Usage: vlxbench [device-number [requests-per-round [rounds]]]   (defaults 1, 500, 20)
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 #include <windows.h>
 
+#include "Handle.h"
+#include "KrxUsbCodes.h"
+#include "KrxUsbDriver.h"
 #include "VlxUsbCodes.h"
 #include "VlxUsbDriver.h"
 #include "Win32Exception.h"
 
 namespace
 {
-double seconds(LARGE_INTEGER from, LARGE_INTEGER to)
+double now()
 {
-    LARGE_INTEGER frequency;
+    LARGE_INTEGER frequency, counter;
     QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
+    QueryPerformanceCounter(&counter);
+    return double(counter.QuadPart) / double(frequency.QuadPart);
 }
 
-unsigned short throughChannel(unsigned char device, unsigned long count, double& elapsed)
+template <class Request> double timed(unsigned long count, Request request)
 {
-    VlxUsbDriver channel(device);
-    unsigned short version = 0;
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
+    double start = now();
     for (unsigned long i = 0; i < count; ++i)
-        version = channel.getFirmwareVersion();
-    QueryPerformanceCounter(&end);
-    elapsed += seconds(start, end);
-    return version;
+        request();
+    return now() - start;
 }
 
-// The least a caller of an overlapped handle must do: one event for all requests, the
-// pending path only when the driver takes it.
-unsigned short bare(unsigned char device, unsigned long count, double& elapsed)
+// The least a caller of an overlapped handle must do: one event for all requests, the pending
+// path only when the driver takes it.
+double bare(String const& path, DWORD code, DWORD outLength, unsigned long count)
 {
-    HANDLE h = CreateFileA(VlxUsbDriver::getDevicePath(device).getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    Handle device(CreateFileA(path.getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr));
+    if (!device.isValid())
         throw Win32Exception("Gerät nicht zu öffnen", GetLastError());
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    unsigned char reply[3] = {};
+    Handle event = Handle::createEvent(false, false);
+    unsigned char reply[8] = {};
     DWORD error = 0;
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
-    for (unsigned long i = 0; i < count && !error; ++i)
-    {
+    double elapsed = timed(count, [&] {
         OVERLAPPED overlapped = {};
-        overlapped.hEvent = event;
+        overlapped.hEvent = event.get();
         DWORD returned = 0;
-        if (DeviceIoControl(h, VLX_GET_FIRMWARE_VERSION, nullptr, 0, reply, sizeof reply, &returned, &overlapped))
-            continue;
-        if (GetLastError() != ERROR_IO_PENDING)
-            error = GetLastError();
-        else if (WaitForSingleObject(event, INFINITE) != WAIT_OBJECT_0 ||
-                 !GetOverlappedResult(h, &overlapped, &returned, FALSE))
-            error = ERROR_IO_PENDING;
-    }
-    QueryPerformanceCounter(&end);
-    elapsed += seconds(start, end);
-    CloseHandle(event);
-    CloseHandle(h);
+        if (error || DeviceIoControl(device.get(), code, nullptr, 0, reply, outLength, &returned, &overlapped))
+            return;
+        error = GetLastError();
+        if (error == ERROR_IO_PENDING && WaitForSingleObject(event.get(), INFINITE) == WAIT_OBJECT_0 &&
+            GetOverlappedResult(device.get(), &overlapped, &returned, FALSE))
+            error = 0;
+    });
     if (error)
         throw Win32Exception("DeviceIoControl fehlgeschlagen", error);
-    return static_cast<unsigned short>(reply[0] * 100 + reply[1]);
+    return elapsed;
+}
+
+void report(char const* name, std::vector<double> ratios, double channelTime, double bareTime, double total)
+{
+    std::sort(ratios.begin(), ratios.end());
+    size_t n = ratios.size();
+    double median = n % 2 ? ratios[n / 2] : (ratios[n / 2 - 1] + ratios[n / 2]) / 2;
+    printf("%-34s %.2f us per request, bare %.2f us\n", name, 1e6 * channelTime / total, 1e6 * bareTime / total);
+    printf("%-34s median %.3f, min %.3f, max %.3f (%zu rounds)\n", "  cost ratio channel / bare", median, ratios.front(),
+           ratios.back(), n);
 }
 }
 
@@ -81,34 +87,45 @@ int main(int argc, char** argv)
         fprintf(stderr, "Aufruf: vlxbench [Gerätenummer 1-255 [Anfragen je Runde [Runden]]]\n");
         return 2;
     }
+    unsigned char number = static_cast<unsigned char>(device);
     try
     {
-        double channelTime = 0, bareTime = 0;
-        // One untimed round each warms caches and the driver's paths.
-        throughChannel(static_cast<unsigned char>(device), count / 10 + 1, channelTime);
-        bare(static_cast<unsigned char>(device), count / 10 + 1, bareTime);
-        channelTime = bareTime = 0;
-        unsigned short a = 0, b = 0;
-        for (unsigned long r = 0; r < rounds; ++r)
+        String vlxPath = VlxUsbDriver::getDevicePath(number), krxPath = KrxUsbDriver::getDevicePath(number);
+        std::vector<double> vlxRatios, krxRatios;
+        double vlxChannel = 0, vlxBare = 0, krxChannel = 0, krxBare = 0;
+        // Round 0 warms caches and the driver's paths and is not counted.
+        for (unsigned long r = 0; r <= rounds; ++r)
         {
-            a = throughChannel(static_cast<unsigned char>(device), count, channelTime);
-            b = bare(static_cast<unsigned char>(device), count, bareTime);
-        }
-        if (a != b)
-        {
-            fprintf(stderr, "Versionen weichen ab: %u und %u\n", a, b);
-            return 1;
+            unsigned long n = r ? count : count / 10 + 1;
+            double channel, plain;
+            {
+                VlxUsbDriver vlx(number);
+                channel = timed(n, [&] { vlx.getFirmwareVersion(); });
+            }
+            plain = bare(vlxPath, VLX_GET_FIRMWARE_VERSION, 3, n);
+            if (r)
+            {
+                vlxRatios.push_back(channel / plain);
+                vlxChannel += channel;
+                vlxBare += plain;
+            }
+            {
+                KrxUsbDriver krx(number, true);
+                channel = timed(n, [&] { krx.getReceiveCount(); });
+            }
+            plain = bare(krxPath, KRX_GET_RECEIVE_COUNT, 4, n);
+            if (r)
+            {
+                krxRatios.push_back(channel / plain);
+                krxChannel += channel;
+                krxBare += plain;
+            }
         }
         double total = double(count) * double(rounds);
-        double channelRate = total / channelTime;
-        double bareRate = total / bareTime;
-        printf("device                               %s (version %u.%02u)\n",
-               VlxUsbDriver::getDevicePath(static_cast<unsigned char>(device)).getChars(), a / 100, a % 100);
-        printf("requests per side                    %.0f (%lu rounds of %lu)\n", total, rounds, count);
-        printf("VlxUsbDriver::getFirmwareVersion     %.0f requests/s (%.2f us each)\n", channelRate,
-               1e6 / channelRate);
-        printf("bare DeviceIoControl                 %.0f requests/s (%.2f us each)\n", bareRate, 1e6 / bareRate);
-        printf("ratio channel / bare                 %.3f\n", channelRate / bareRate);
+        printf("devices %s and %s, %lu rounds of %lu requests per side\n", vlxPath.getChars(), krxPath.getChars(),
+               rounds, count);
+        report("VlxUsbDriver::getFirmwareVersion", vlxRatios, vlxChannel, vlxBare, total);
+        report("KrxUsbDriver::getReceiveCount", krxRatios, krxChannel, krxBare, total);
         return 0;
     }
     catch (Win32Exception& e)

@@ -1,5 +1,7 @@
 #include "KrxUsbDriver.h"
 
+#include <vector>
+
 #include "KrxUsbCodes.h"
 #include "Win32Exception.h"
 
@@ -13,26 +15,21 @@ char const controlMessage[] = "Fehler beim Control-Zugriff auf den Krx-Usb-Treib
 unsigned int const versionBufferSize = 256;
 char versionReply[versionBufferSize];
 
-void closeHandle(HANDLE& h)
+Handle createEvent()
 {
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        CloseHandle(h);
-        h = INVALID_HANDLE_VALUE;
+    Handle event = Handle::createEvent(false, false);
+    if (!event.isValid()) {
+        DWORD error = GetLastError();
+        throw Win32Exception(openMessage, error);
     }
-}
-
-HANDLE createEvent()
-{
-    HANDLE event = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    return event ? event : INVALID_HANDLE_VALUE;
+    return event;
 }
 }
 
 KrxUsbDriver::KrxUsbDriver(unsigned char deviceNumber, bool asynchronous)
-    : UsbDriver(deviceNumber), asynchronous(asynchronous), readEvent(INVALID_HANDLE_VALUE),
-      writeEvent(INVALID_HANDLE_VALUE), controlEvent(INVALID_HANDLE_VALUE)
+    : UsbDriver(deviceNumber), asynchronous(asynchronous)
 {
+    // What open() has opened when it throws is closed by the members' own destructors.
     open();
 }
 
@@ -48,105 +45,72 @@ String KrxUsbDriver::getDevicePath(unsigned char deviceNumber)
 
 void KrxUsbDriver::open()
 {
-    handle = CreateFileA(getDevicePath(deviceNumber).getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                         OPEN_EXISTING, asynchronous ? FILE_FLAG_OVERLAPPED : FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw Win32Exception(openMessage, GetLastError());
-    if (asynchronous)
-    {
+    String path = getDevicePath(deviceNumber);
+    handle.reset(CreateFileA(path.getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             asynchronous ? FILE_FLAG_OVERLAPPED : FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.isValid()) {
+        DWORD error = GetLastError();
+        throw Win32Exception(openMessage, error);
+    }
+    if (asynchronous) {
         readEvent = createEvent();
         writeEvent = createEvent();
         controlEvent = createEvent();
-        if (readEvent == INVALID_HANDLE_VALUE || writeEvent == INVALID_HANDLE_VALUE ||
-            controlEvent == INVALID_HANDLE_VALUE)
-        {
-            DWORD error = GetLastError();
-            close();
-            throw Win32Exception(openMessage, error);
-        }
     }
     // Whatever arrived before we opened is not an answer to anything we will send.
-    try
-    {
-        DWORD stale = getReceiveCount();
-        if (stale > 0)
-        {
-            // A read takes at most 16 bits of length; a larger count is cut like any length.
-            unsigned short length = static_cast<unsigned short>(stale);
-            unsigned char* discard = new unsigned char[length ? length : 1];
-            try
-            {
-                read(discard, length);
-            }
-            catch (...)
-            {
-                delete[] discard;
-                throw;
-            }
-            delete[] discard;
-        }
-    }
-    catch (...)
-    {
-        close();
-        throw;
+    DWORD stale = getReceiveCount();
+    if (stale > 0) {
+        // A read takes at most 16 bits of length; a larger count is cut like any length.
+        unsigned short length = static_cast<unsigned short>(stale);
+        std::vector<unsigned char> discard(length ? length : 1);
+        read(discard.data(), length);
     }
 }
 
 void KrxUsbDriver::close()
 {
-    closeHandle(handle);
-    closeHandle(readEvent);
-    closeHandle(writeEvent);
-    closeHandle(controlEvent);
+    handle.close();
+    readEvent.close();
+    writeEvent.close();
+    controlEvent.close();
 }
 
 template <class Call> DWORD KrxUsbDriver::run(Call call, HANDLE event, char const* message)
 {
+    if (asynchronous)
+        return overlappedRequest(call, event, message);
     DWORD count = 0;
-    if (!asynchronous)
-    {
-        if (!call(&count, nullptr))
-            throw Win32Exception(message, GetLastError());
-        return count;
-    }
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = event;
-    if (call(&count, &overlapped))
-        return count;
-    DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING)
+    if (!call(&count, nullptr)) {
+        DWORD error = GetLastError();
         throw Win32Exception(message, error);
-    WaitForSingleObject(event, INFINITE);
-    if (!GetOverlappedResult(handle, &overlapped, &count, FALSE))
-        throw Win32Exception(message, ERROR_IO_PENDING);
+    }
     return count;
 }
 
 unsigned short KrxUsbDriver::read(unsigned char* buffer, unsigned short length)
 {
-    HANDLE h = handle;
-    DWORD n = run([=](DWORD* count, OVERLAPPED* o) { return ReadFile(h, buffer, length, count, o); }, readEvent,
+    HANDLE h = handle.get();
+    DWORD n = run([=](DWORD* count, OVERLAPPED* o) { return ReadFile(h, buffer, length, count, o); }, readEvent.get(),
                   readMessage);
     return static_cast<unsigned short>(n);
 }
 
 unsigned short KrxUsbDriver::write(unsigned char const* buffer, unsigned short length)
 {
-    HANDLE h = handle;
-    DWORD n = run([=](DWORD* count, OVERLAPPED* o) { return WriteFile(h, buffer, length, count, o); }, writeEvent,
-                  writeMessage);
+    HANDLE h = handle.get();
+    DWORD n = run([=](DWORD* count, OVERLAPPED* o) { return WriteFile(h, buffer, length, count, o); },
+                  writeEvent.get(), writeMessage);
     return static_cast<unsigned short>(n);
 }
 
 unsigned short KrxUsbDriver::control(DWORD code, void const* in, DWORD inLength, void* out, DWORD outLength)
 {
-    HANDLE h = handle;
+    HANDLE h = handle.get();
     DWORD n = run(
         [=](DWORD* count, OVERLAPPED* o) {
             return DeviceIoControl(h, code, const_cast<void*>(in), inLength, out, outLength, count, o);
         },
-        controlEvent, controlMessage);
+        controlEvent.get(), controlMessage);
     return static_cast<unsigned short>(n);
 }
 

@@ -33,9 +33,9 @@ private:
     template <class Call> DWORD run(Call call, HANDLE event, char const* message);
 
     bool asynchronous;
-    HANDLE readEvent;
-    HANDLE writeEvent;
-    HANDLE controlEvent;
+    Handle readEvent;
+    Handle writeEvent;
+    Handle controlEvent;
 };
 
 #endif

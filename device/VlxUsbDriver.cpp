@@ -10,43 +10,28 @@ char const accessMessage[] = "Fehler beim Zugriff auf den Vlx-Usb-Treiber.";
 
 char driverInfo[VLX_DRIVER_INFO_SIZE];
 
-HANDLE openDevice(unsigned char deviceNumber)
+// error: CreateFile's last error, read before the path is released.
+Handle openDevice(unsigned char deviceNumber, DWORD& error)
 {
-    return CreateFileA(VlxUsbDriver::getDevicePath(deviceNumber).getChars(), GENERIC_READ | GENERIC_WRITE, 0,
-                       nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+    String path = VlxUsbDriver::getDevicePath(deviceNumber);
+    Handle device(CreateFileA(path.getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OVERLAPPED, nullptr));
+    error = device.isValid() ? ERROR_SUCCESS : GetLastError();
+    return device;
 }
-
-// Owns the event of one request, so it is released on every way out.
-class RequestEvent
-{
-public:
-    RequestEvent() : event(CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
-    ~RequestEvent()
-    {
-        if (event)
-            CloseHandle(event);
-    }
-    RequestEvent(RequestEvent const&) = delete;
-    RequestEvent& operator=(RequestEvent const&) = delete;
-
-    HANDLE event;
-};
 }
 
 VlxUsbDriver::VlxUsbDriver(unsigned char deviceNumber) : UsbDriver(deviceNumber)
 {
-    handle = openDevice(deviceNumber);
-    if (handle == INVALID_HANDLE_VALUE)
-        throw Win32Exception(openMessage, GetLastError());
+    DWORD error = ERROR_SUCCESS;
+    handle = openDevice(deviceNumber, error);
+    if (!handle.isValid())
+        throw Win32Exception(openMessage, error);
 }
 
 VlxUsbDriver::~VlxUsbDriver()
 {
-    if (handle != INVALID_HANDLE_VALUE)
-    {
-        CloseHandle(handle);
-        handle = INVALID_HANDLE_VALUE;
-    }
+    handle.close();
 }
 
 String VlxUsbDriver::getDevicePath(unsigned char deviceNumber)
@@ -56,13 +41,8 @@ String VlxUsbDriver::getDevicePath(unsigned char deviceNumber)
 
 bool VlxUsbDriver::isPresent(unsigned char deviceNumber)
 {
-    HANDLE h = openDevice(deviceNumber);
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        CloseHandle(h);
-        return true;
-    }
-    return isPresentAfterOpenError(GetLastError());
+    DWORD error = ERROR_SUCCESS;
+    return openDevice(deviceNumber, error).isValid() || isPresentAfterOpenError(error);
 }
 
 bool VlxUsbDriver::isPresentAfterOpenError(DWORD error)
@@ -72,21 +52,18 @@ bool VlxUsbDriver::isPresentAfterOpenError(DWORD error)
 
 DWORD VlxUsbDriver::request(DWORD code, void const* in, DWORD inLength, void* out, DWORD outLength)
 {
-    RequestEvent event;
-    if (!event.event)
-        throw Win32Exception(accessMessage, GetLastError());
-    OVERLAPPED overlapped = {};
-    overlapped.hEvent = event.event;
-    DWORD returned = 0;
-    if (DeviceIoControl(handle, code, const_cast<void*>(in), inLength, out, outLength, &returned, &overlapped))
-        return returned;
-    DWORD error = GetLastError();
-    if (error != ERROR_IO_PENDING)
+    // An event of its own for each request, so requests of several threads never share one.
+    Handle event = Handle::createEvent(false, false);
+    if (!event.isValid()) {
+        DWORD error = GetLastError();
         throw Win32Exception(accessMessage, error);
-    WaitForSingleObject(event.event, INFINITE);
-    if (!GetOverlappedResult(handle, &overlapped, &returned, FALSE))
-        throw Win32Exception(accessMessage, ERROR_IO_PENDING);
-    return returned;
+    }
+    HANDLE device = handle.get();
+    return overlappedRequest(
+        [=](DWORD* count, OVERLAPPED* overlapped) {
+            return DeviceIoControl(device, code, const_cast<void*>(in), inLength, out, outLength, count, overlapped);
+        },
+        event.get(), accessMessage);
 }
 
 char* VlxUsbDriver::getDriverInfo()

@@ -13,6 +13,14 @@ namespace
 {
 int const READ_PERMISSION = 4;
 
+// Window keeps the program's module instance for the classes built on it; the loader reads
+// it as one of them.
+class ModuleInstance : public Window
+{
+public:
+    static HINSTANCE get() { return getMainInstance(); }
+};
+
 void describe(char* description, char const* text)
 {
     if (description == nullptr)
@@ -40,7 +48,7 @@ IntelHexData* loadUpdateData(char* description)
             // to bother the user: the built-in image serves.
         }
     }
-    IntelHexData* data = new IntelHexData(Window::getMainInstance(), IDR_FIRMWARE);
+    IntelHexData* data = new IntelHexData(ModuleInstance::get(), IDR_FIRMWARE);
     describe(description, "intern");
     return data;
 }

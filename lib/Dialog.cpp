@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
-#include <exception>
+#include <vector>
+
+#include "Boundary.h"
 
 LinkedList Dialog::listDlg;
 
@@ -64,17 +66,7 @@ INT_PTR CALLBACK Dialog::dlgProcCallBack(HWND hwnd, UINT msg, WPARAM wParam, LPA
     if (dialog == nullptr)
         return 0;
 
-    // An exception must not unwind through the dialog manager.
-    try {
-        return dialog->dlgProc(msg, wParam, lParam);
-    } catch (std::exception& e) {
-        OutputDebugStringA("Unbehandelte Ausnahme in einer Dialogprozedur: ");
-        OutputDebugStringA(e.what());
-        OutputDebugStringA("\n");
-    } catch (...) {
-        OutputDebugStringA("Unbehandelte unbekannte Ausnahme in einer Dialogprozedur\n");
-    }
-    return 0;
+    return Boundary::guard<INT_PTR>(0, [&] { return dialog->dlgProc(msg, wParam, lParam); });
 }
 
 INT_PTR Dialog::dlgProc(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -155,13 +147,9 @@ BOOL Dialog::setDlgItemText(int id, char const* text)
 String Dialog::getDlgItemText(int id)
 {
     HWND item = GetDlgItem(getHwnd(), id);
-    int length = GetWindowTextLengthA(item);
-    char* buffer = new char[length + 1];
-    buffer[0] = '\0';
-    GetWindowTextA(item, buffer, length + 1);
-    String text(buffer);
-    delete[] buffer;
-    return text;
+    std::vector<char> buffer(GetWindowTextLengthA(item) + 1, '\0');
+    GetWindowTextA(item, buffer.data(), static_cast<int>(buffer.size()));
+    return String(buffer.data());
 }
 
 LRESULT Dialog::sendDlgItemMessage(int id, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -214,6 +202,11 @@ int Dialog::tabCtrlInsertItem(int id, char* text)
     item.pszText = text;
     return static_cast<int>(sendDlgItemMessage(id, TCM_INSERTITEMA, tabCtrlGetItemCount(id),
                                                reinterpret_cast<LPARAM>(&item)));
+}
+
+bool Dialog::isModal() const
+{
+    return modal;
 }
 
 int Dialog::mapBaseUnitsX(int x)

@@ -53,7 +53,7 @@ protected:
 
     void registerDialog();
     void unregisterDialog();
-    bool isModal() const { return modal; }
+    bool isModal() const;
 
     // Dialog units to pixels, truncating toward zero.
     int mapBaseUnitsX(int x);

@@ -1,21 +1,7 @@
 #include "LinkedList.h"
 
 #include "LinkedListEnumeration.h"
-
-namespace {
-
-// Holds a list's (re-entrant) mutex for one operation.
-class Hold
-{
-public:
-    explicit Hold(Mutex& mutex) : mutex(mutex) { mutex.mutexLock(); }
-    ~Hold() { mutex.mutexUnlock(); }
-
-private:
-    Mutex& mutex;
-};
-
-}
+#include "MutexLock.h"
 
 LinkedList::LinkedList()
 {
@@ -61,35 +47,35 @@ void LinkedList::link(LINK* element, LINK* prev, LINK* next)
 
 void LinkedList::insertAfter(void* p)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     LINK* after = cursor ? cursor : lastLink;
     link(new LINK{nullptr, nullptr, p}, after, after ? after->next : nullptr);
 }
 
 void LinkedList::insertBefore(void* p)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     LINK* before = cursor ? cursor : firstLink;
     link(new LINK{nullptr, nullptr, p}, before ? before->prev : nullptr, before);
 }
 
 void LinkedList::insertAfterLast(void* p)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     last();
     insertAfter(p);
 }
 
 void LinkedList::insertBeforeFirst(void* p)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     first();
     insertBefore(p);
 }
 
 void* LinkedList::first()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (!firstLink)
         return nullptr;
     cursor = firstLink;
@@ -98,7 +84,7 @@ void* LinkedList::first()
 
 void* LinkedList::last()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (!lastLink)
         return nullptr;
     cursor = lastLink;
@@ -112,13 +98,13 @@ void LinkedList::startEnumeration()
 
 bool LinkedList::hasMoreAfter()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     return count != 0 && cursor != lastLink;
 }
 
 void* LinkedList::next()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (count == 0)
         return nullptr;
     cursor = (cursor && cursor->next) ? cursor->next : firstLink;
@@ -127,13 +113,13 @@ void* LinkedList::next()
 
 bool LinkedList::hasMoreBefore()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     return count != 0 && cursor != firstLink;
 }
 
 void* LinkedList::before()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (count == 0)
         return nullptr;
     cursor = (cursor && cursor->prev) ? cursor->prev : lastLink;
@@ -147,7 +133,7 @@ unsigned int LinkedList::size()
 
 void* LinkedList::replace(void* p)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (!cursor)
         return nullptr;
     void* old = cursor->data;
@@ -159,7 +145,7 @@ bool LinkedList::find(void* p)
 {
     if (!p)
         return false;
-    Hold hold(*this);
+    MutexLock lock(*this);
     for (LINK* l = firstLink; l; l = l->next) {
         if (l->data == p) {
             cursor = l;
@@ -171,13 +157,13 @@ bool LinkedList::find(void* p)
 
 void* LinkedList::remove()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     return cursor ? remove(cursor) : nullptr;
 }
 
 bool LinkedList::remove(void* p)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (!find(p))
         return false;
     remove();
@@ -186,26 +172,26 @@ bool LinkedList::remove(void* p)
 
 void* LinkedList::removeFirst()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     return firstLink ? remove(firstLink) : nullptr;
 }
 
 void* LinkedList::removeLast()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     return lastLink ? remove(lastLink) : nullptr;
 }
 
 void LinkedList::removeAll()
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     while (count != 0)
         removeLast();
 }
 
 void* LinkedList::elementAt(long index)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (index < 0 || static_cast<unsigned long>(index) >= count)
         return nullptr;
     LinkedListEnumeration walk(this);
@@ -217,9 +203,9 @@ void* LinkedList::elementAt(long index)
 
 void* LinkedList::remove(LINK* link)
 {
-    Hold hold(*this);
+    MutexLock lock(*this);
     if (enumerations) {
-        Hold holdEnumerations(*enumerations);
+        MutexLock holdEnumerations(*enumerations);
         for (LINK* e = enumerations->firstLink; e; e = e->next)
             static_cast<LinkedListEnumeration*>(e->data)->notifyRemove(link);
     }

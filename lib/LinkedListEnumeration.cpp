@@ -1,5 +1,7 @@
 #include "LinkedListEnumeration.h"
 
+#include "MutexLock.h"
+
 LinkedListEnumeration::LinkedListEnumeration(LinkedList* list) : list(list), cursor(nullptr)
 {
     if (list->enumerations)
@@ -14,29 +16,23 @@ LinkedListEnumeration::~LinkedListEnumeration()
 
 bool LinkedListEnumeration::hasMoreAfter()
 {
-    list->mutexLock();
-    bool more = list->count != 0 && cursor != list->lastLink;
-    list->mutexUnlock();
-    return more;
+    MutexLock lock(*list);
+    return list->count != 0 && cursor != list->lastLink;
 }
 
 void* LinkedListEnumeration::next()
 {
-    list->mutexLock();
-    void* data = nullptr;
-    if (list->count != 0) {
-        cursor = (cursor && cursor->next) ? cursor->next : list->firstLink;
-        data = cursor->data;
-    }
-    list->mutexUnlock();
-    return data;
+    MutexLock lock(*list);
+    if (list->count == 0)
+        return nullptr;
+    cursor = (cursor && cursor->next) ? cursor->next : list->firstLink;
+    return cursor->data;
 }
 
 void LinkedListEnumeration::synchronisieren()
 {
-    list->mutexLock();
+    MutexLock lock(*list);
     list->cursor = cursor;
-    list->mutexUnlock();
 }
 
 void LinkedListEnumeration::notifyRemove(LINK* removed)

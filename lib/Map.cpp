@@ -1,6 +1,7 @@
 #include "Map.h"
 
 #include "LinkedListEnumeration.h"
+#include "MutexLock.h"
 
 Map::Map()
 {
@@ -8,12 +9,13 @@ Map::Map()
 
 Map::~Map()
 {
-    while (size() != 0)
-        removeFirst();
+    removeAll();
 }
 
 void* Map::put(String key, void* value)
 {
+    // One lock for the search and the append: two puts of one key must not both append.
+    MutexLock lock(*this);
     MAP_ITEM* item = find(key);
     if (item) {
         void* old = item->value;
@@ -26,12 +28,14 @@ void* Map::put(String key, void* value)
 
 void* Map::get(String key)
 {
+    MutexLock lock(*this);
     MAP_ITEM* item = find(key);
     return item ? item->value : nullptr;
 }
 
 MAP_ITEM* Map::find(String key)
 {
+    MutexLock lock(*this);
     LinkedListEnumeration walk(this);
     while (walk.hasMoreAfter()) {
         MAP_ITEM* item = static_cast<MAP_ITEM*>(walk.next());
@@ -59,6 +63,13 @@ void* Map::removeFirst()
 void* Map::removeLast()
 {
     return release(LinkedList::removeLast());
+}
+
+void Map::removeAll()
+{
+    MutexLock lock(*this);
+    while (LinkedList::size() != 0)
+        removeFirst();
 }
 
 unsigned int Map::size()

@@ -13,6 +13,7 @@ struct MAP_ITEM
 };
 
 // A dictionary with String keys, compared byte for byte (case-sensitive), in insertion order.
+// Each operation holds the list's lock for its whole walk, so threads may share one map.
 class LIBAPI Map : public LinkedList
 {
 public:
@@ -27,6 +28,8 @@ public:
     MAP_ITEM* find(String key);
     void* removeFirst();
     void* removeLast();
+    // Releases every item (the values stay the caller's).
+    void removeAll();
     unsigned int size();
 };
 

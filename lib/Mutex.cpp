@@ -8,16 +8,14 @@ Mutex::Mutex() : handle(CreateMutexA(nullptr, FALSE, nullptr))
 
 Mutex::~Mutex()
 {
-    if (handle)
-        CloseHandle(handle);
 }
 
 void Mutex::mutexLock()
 {
-    WaitForSingleObject(handle, INFINITE);
+    WaitForSingleObject(handle.get(), INFINITE);
 }
 
 void Mutex::mutexUnlock()
 {
-    ReleaseMutex(handle);
+    ReleaseMutex(handle.get());
 }

@@ -1,6 +1,7 @@
 #ifndef MUTEX_H
 #define MUTEX_H
 
+#include "Handle.h"
 #include "LibApi.h"
 
 // An unnamed system mutex. It is re-entrant: the owning thread may lock it again and must
@@ -18,7 +19,7 @@ private:
     Mutex(Mutex const&) = delete;
     Mutex& operator=(Mutex const&) = delete;
 
-    void* handle;
+    Handle handle;
 };
 
 #endif

@@ -1,7 +1,21 @@
 #include "String.h"
 
+#include <climits>
 #include <cstdio>
 #include <cstring>
+#include <new>
+
+namespace
+{
+// A length that the 32-bit count and the block with its NUL can hold; a larger one would wrap
+// around to a small block, so it fails the way any impossible allocation does.
+unsigned int checkedLength(unsigned long long n)
+{
+    if (n >= UINT_MAX)
+        throw std::bad_alloc();
+    return static_cast<unsigned int>(n);
+}
+} // namespace
 
 String::String() : text(nullptr), len(0)
 {
@@ -15,6 +29,7 @@ String::String(char const* source) : text(nullptr), len(0)
 
 String::String(char c, unsigned int count) : text(nullptr), len(0)
 {
+    checkedLength(count);
     char* block = new char[count + 1];
     memset(block, c, count);
     block[count] = '\0';
@@ -47,7 +62,7 @@ String::~String()
 
 void String::init(char const* source)
 {
-    unsigned int n = static_cast<unsigned int>(strlen(source));
+    unsigned int n = checkedLength(strlen(source));
     char* block = new char[n + 1];
     memcpy(block, source, n + 1);
     adopt(block, n);
@@ -75,7 +90,7 @@ void String::adopt(char* block, unsigned int length)
 
 void String::concat(String const& other)
 {
-    unsigned int n = len + other.len;
+    unsigned int n = checkedLength(static_cast<unsigned long long>(len) + other.len);
     char* block = new char[n + 1];
     memcpy(block, text, len);
     memcpy(block + len, other.text, other.len + 1);
@@ -125,13 +140,13 @@ String& String::operator+=(char c)
 
 String String::operator*(unsigned int count) const
 {
-    unsigned int n = len * count;
+    unsigned int n = checkedLength(static_cast<unsigned long long>(len) * count);
+    String result;
     char* block = new char[n + 1];
     for (unsigned int i = 0; i < count; ++i)
-        memcpy(block + i * len, text, len);
+        memcpy(block + static_cast<size_t>(i) * len, text, len);
     block[n] = '\0';
-    String result(block);
-    delete[] block;
+    result.adopt(block, n);
     return result;
 }
 

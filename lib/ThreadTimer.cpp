@@ -1,8 +1,11 @@
 #include "ThreadTimer.h"
 
-#include <exception>
+#include <memory>
 
+#include "Boundary.h"
+#include "Handle.h"
 #include "LinkedList.h"
+#include "MutexLock.h"
 #include "Win32Exception.h"
 
 namespace
@@ -11,17 +14,9 @@ namespace
 // The records whose threads have not yet ended. The list's lock is the hand-over between a
 // timer thread and killThreadTimer: the thread leaves the list and closes its handles under
 // it, and killThreadTimer takes its own copy of the thread handle under it, so neither side
-// ever uses a released record or a closed handle.
-LinkedList running(true);
-
-class RunningLock
-{
-public:
-    RunningLock() { running.mutexLock(); }
-    ~RunningLock() { running.mutexUnlock(); }
-    RunningLock(RunningLock const&) = delete;
-    RunningLock& operator=(RunningLock const&) = delete;
-};
+// ever uses a released record or a closed handle. The list is made before main and never
+// destroyed: timer threads may still be running while the program's static objects go at exit.
+LinkedList& running = *new LinkedList(true);
 
 } // namespace
 
@@ -44,36 +39,38 @@ ThreadTimer::~ThreadTimer()
 
 THREADTIMER* ThreadTimer::startThreadTimer(unsigned int delay)
 {
-    THREADTIMER* record = new THREADTIMER{this, delay, nullptr, nullptr, 0, false};
-    record->stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!record->stopEvent) {
-        Win32Exception failure("Fehler beim Erzeugen des Timer-Ereignisses.");
-        delete record;
-        throw failure;
+    Handle stopEvent = Handle::createEvent(true, false);
+    if (!stopEvent.isValid()) {
+        DWORD error = GetLastError();
+        throw Win32Exception("Fehler beim Erzeugen des Timer-Ereignisses.", error);
     }
+    std::unique_ptr<THREADTIMER> record(new THREADTIMER{this, delay, stopEvent.get(), nullptr, 0, false});
     DWORD id = 0;
-    record->thread = CreateThread(nullptr, 0, TimerThreadFunc, record, CREATE_SUSPENDED, &id);
-    if (!record->thread) {
-        Win32Exception failure("Fehler beim Starten des Timer-Threads.");
-        CloseHandle(record->stopEvent);
-        delete record;
-        throw failure;
+    Handle thread(CreateThread(nullptr, 0, TimerThreadFunc, record.get(), CREATE_SUSPENDED, &id));
+    if (!thread.isValid()) {
+        DWORD error = GetLastError();
+        throw Win32Exception("Fehler beim Starten des Timer-Threads.", error);
     }
+    record->thread = thread.get();
     record->threadId = id;
     {
-        RunningLock lock;
-        running.insertAfterLast(record);
+        MutexLock lock(running);
+        running.insertAfterLast(record.get());
     }
-    SetThreadPriority(record->thread, GetThreadPriority(GetCurrentThread()));
-    ResumeThread(record->thread);
-    return record;
+    // From here on the timer thread owns the record and both handles.
+    stopEvent.release();
+    thread.release();
+    THREADTIMER* started = record.release();
+    SetThreadPriority(started->thread, GetThreadPriority(GetCurrentThread()));
+    ResumeThread(started->thread);
+    return started;
 }
 
 void ThreadTimer::killThreadTimer(THREADTIMER* record)
 {
-    HANDLE thread = nullptr;
+    Handle thread;
     {
-        RunningLock lock;
+        MutexLock lock(running);
         if (!record || !running.find(record))
             return;
         record->cancelled = true;
@@ -82,18 +79,18 @@ void ThreadTimer::killThreadTimer(THREADTIMER* record)
         if (record->threadId == GetCurrentThreadId())
             return;
         HANDLE process = GetCurrentProcess();
-        if (!DuplicateHandle(process, record->thread, process, &thread, SYNCHRONIZE, FALSE, 0))
-            thread = nullptr;
+        HANDLE copy = nullptr;
+        if (DuplicateHandle(process, record->thread, process, &copy, SYNCHRONIZE, FALSE, 0))
+            thread.reset(copy);
     }
-    if (thread) {
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
+    if (thread.isValid()) {
+        WaitForSingleObject(thread.get(), INFINITE);
         return;
     }
     // Without a handle of our own, wait until the thread has left the list, i.e. its callback.
     for (;;) {
         {
-            RunningLock lock;
+            MutexLock lock(running);
             if (!running.find(record))
                 return;
         }
@@ -107,23 +104,21 @@ DWORD WINAPI ThreadTimer::TimerThreadFunc(void* parameter)
     if (WaitForSingleObject(record->stopEvent, record->delay) == WAIT_TIMEOUT) {
         bool cancelled;
         {
-            RunningLock lock;
+            MutexLock lock(running);
             cancelled = record->cancelled;
         }
         if (!cancelled) {
-            try {
+            Boundary::guard(0, [&] {
                 record->owner->notifyThreadTimer(record);
-            } catch (std::exception& e) {
-                // Nothing may leave the thread: it would end the whole program.
-                OutputDebugStringA(e.what());
-            }
+                return 0;
+            });
         }
     }
     {
-        RunningLock lock;
+        MutexLock lock(running);
         running.remove(record);
-        CloseHandle(record->stopEvent);
-        CloseHandle(record->thread);
+        Handle stopEvent(record->stopEvent);
+        Handle thread(record->thread);
     }
     delete record;
     return 0;

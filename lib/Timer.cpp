@@ -1,6 +1,7 @@
 #include "Timer.h"
 
-#include <exception>
+#include "Boundary.h"
+#include "MutexLock.h"
 
 namespace
 {
@@ -9,18 +10,6 @@ struct TIMER
 {
     Timer* owner;
     UINT_PTR id;
-};
-
-class Lock
-{
-public:
-    explicit Lock(Mutex& m) : m(m) { m.mutexLock(); }
-    ~Lock() { m.mutexUnlock(); }
-    Lock(Lock const&) = delete;
-    Lock& operator=(Lock const&) = delete;
-
-private:
-    Mutex& m;
 };
 
 } // namespace
@@ -47,7 +36,7 @@ Timer::~Timer()
 
 UINT_PTR Timer::startTimer(unsigned int elapse)
 {
-    Lock lock(mutex);
+    MutexLock lock(mutex);
     UINT_PTR id = SetTimer(nullptr, 0, elapse, TimerProc);
     if (id == 0)
         return 0;
@@ -57,7 +46,7 @@ UINT_PTR Timer::startTimer(unsigned int elapse)
 
 void Timer::killTimer(UINT_PTR id)
 {
-    Lock lock(mutex);
+    MutexLock lock(mutex);
     listTimer.startEnumeration();
     while (listTimer.hasMoreAfter()) {
         TIMER* timer = static_cast<TIMER*>(listTimer.next());
@@ -72,7 +61,7 @@ void Timer::killTimer(UINT_PTR id)
 
 void CALLBACK Timer::TimerProc(HWND, UINT, UINT_PTR id, DWORD)
 {
-    Lock lock(mutex);
+    MutexLock lock(mutex);
     listTimer.startEnumeration();
     while (listTimer.hasMoreAfter()) {
         TIMER* timer = static_cast<TIMER*>(listTimer.next());
@@ -80,12 +69,10 @@ void CALLBACK Timer::TimerProc(HWND, UINT, UINT_PTR id, DWORD)
             continue;
         // The system gives every running timer its own id, so there is one record to notify.
         // The walk ends with it: the callback may start or kill timers, which moves the cursor.
-        try {
+        Boundary::guard(0, [&] {
             timer->owner->notifyTimer(id);
-        } catch (std::exception& e) {
-            // Nothing may unwind into the system's message dispatching.
-            OutputDebugStringA(e.what());
-        }
+            return 0;
+        });
         return;
     }
 }

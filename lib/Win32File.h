@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "File.h"
+#include "Handle.h"
 
 // A disk (or device) file over a system file handle. "Modus" is the creation disposition:
 // 1 CREATE_NEW, 2 CREATE_ALWAYS, 3 OPEN_EXISTING, 4 OPEN_ALWAYS, 5 TRUNCATE_EXISTING; any
@@ -34,7 +35,7 @@ private:
     static unsigned int translateModus(unsigned int modus);
     static HANDLE duplicate(HANDLE source);
 
-    HANDLE handle;
+    Handle handle;
 };
 
 #endif

@@ -1,10 +1,28 @@
 #include "Window.h"
 
-#include <exception>
+#include <vector>
+
+#include "Boundary.h"
+#include "Win32Exception.h"
+
+namespace
+{
+// The window rectangle through the overridable getWindowRect; a failure is thrown rather
+// than used as an empty rectangle.
+RECT windowRect(Window& window)
+{
+    RECT r;
+    if (!window.getWindowRect(&r)) {
+        DWORD error = GetLastError();
+        throw Win32Exception("Fehler beim Abfragen der Fensterposition.", error);
+    }
+    return r;
+}
+} // namespace
 
 HINSTANCE Window::hMainInstance = nullptr;
 
-// Defined here rather than in the class, so that they are exported with the rest.
+// Every member is defined here rather than in the class, so that it is exported with the rest.
 HWND Window::getHwnd() const
 {
     return hwnd;
@@ -18,6 +36,36 @@ void* Window::getInstanz() const
 Window* Window::getParent() const
 {
     return parent;
+}
+
+void Window::setHwnd(HWND newHwnd)
+{
+    hwnd = newHwnd;
+}
+
+void Window::setInstanz(void* newInstance)
+{
+    instance = newInstance;
+}
+
+void Window::setDefaultProcedure(WNDPROC procedure)
+{
+    defaultProcedure = procedure;
+}
+
+void Window::storeParent(Window* newParent)
+{
+    parent = newParent;
+}
+
+bool Window::isDestroyed() const
+{
+    return destroyed;
+}
+
+void Window::setDestroyed()
+{
+    destroyed = true;
 }
 
 Window::Window()
@@ -88,17 +136,7 @@ LRESULT CALLBACK Window::wndProcCallback(HWND hwnd, UINT msg, WPARAM wParam, LPA
     if (window == nullptr)
         return DefWindowProcA(hwnd, msg, wParam, lParam);
 
-    // An exception must not unwind through the system's code that called us.
-    try {
-        return window->wndProc(msg, wParam, lParam);
-    } catch (std::exception& e) {
-        OutputDebugStringA("Unbehandelte Ausnahme in einer Fensterprozedur: ");
-        OutputDebugStringA(e.what());
-        OutputDebugStringA("\n");
-    } catch (...) {
-        OutputDebugStringA("Unbehandelte unbekannte Ausnahme in einer Fensterprozedur\n");
-    }
-    return 0;
+    return Boundary::guard<LRESULT>(0, [&] { return window->wndProc(msg, wParam, lParam); });
 }
 
 Window* Window::getWndFromHwnd(HWND hwnd)
@@ -455,8 +493,7 @@ void Window::setVisible(bool visible)
 
 POINT Window::getWindowSize()
 {
-    RECT r = {0, 0, 0, 0};
-    getWindowRect(&r);
+    RECT r = windowRect(*this);
     POINT size = {r.right - r.left, r.bottom - r.top};
     return size;
 }
@@ -469,12 +506,10 @@ void Window::setWindowSize(int width, int height, int repaint)
 
 POINT Window::getClientPos()
 {
-    RECT r = {0, 0, 0, 0};
-    getWindowRect(&r);
+    RECT r = windowRect(*this);
     POINT pos = {r.left, r.top};
     if (parent != nullptr) {
-        RECT p = {0, 0, 0, 0};
-        parent->getWindowRect(&p);
+        RECT p = windowRect(*parent);
         pos.x -= p.left;
         pos.y -= p.top;
     }
@@ -488,14 +523,12 @@ void Window::center()
 
 void Window::center(bool onScreen)
 {
-    RECT r = {0, 0, 0, 0};
-    getWindowRect(&r);
+    RECT r = windowRect(*this);
     int w = r.right - r.left;
     int h = r.bottom - r.top;
     int x, y;
     if (!onScreen && parent != nullptr) {
-        RECT p = {0, 0, 0, 0};
-        parent->getWindowRect(&p);
+        RECT p = windowRect(*parent);
         x = p.left + ((p.right - p.left) - w) / 2;
         y = p.top + ((p.bottom - p.top) - h) / 2;
     } else {
@@ -507,8 +540,7 @@ void Window::center(bool onScreen)
 
 POINT Window::makeRelativePoint(LPARAM lParam)
 {
-    RECT r = {0, 0, 0, 0};
-    getWindowRect(&r);
+    RECT r = windowRect(*this);
     POINT p;
     p.x = static_cast<LONG>(LOWORD(lParam)) - r.left;
     p.y = static_cast<LONG>(HIWORD(lParam)) - r.top;
@@ -537,13 +569,9 @@ bool Window::isShift()
 
 String Window::getWindowText()
 {
-    int length = GetWindowTextLengthA(hwnd);
-    char* buffer = new char[length + 1];
-    buffer[0] = '\0';
-    GetWindowTextA(hwnd, buffer, length + 1);
-    String text(buffer);
-    delete[] buffer;
-    return text;
+    std::vector<char> buffer(GetWindowTextLengthA(hwnd) + 1, '\0');
+    GetWindowTextA(hwnd, buffer.data(), static_cast<int>(buffer.size()));
+    return String(buffer.data());
 }
 
 BOOL Window::registerHotKey(int id, unsigned int modifiers, unsigned int key)

@@ -6,21 +6,15 @@
 #include "LibApi.h"
 #include "String.h"
 
-class IntelHexData;
-
 // Binds one library object to one Win32 window and turns its messages into calls of virtual
 // notify handlers. A handler that is not overridden passes its message to the default
 // procedure, so a window that overrides nothing behaves like DefWindowProcA alone.
 class LIBAPI Window
 {
-    // The firmware loader reads its resource from the module the windows are created with.
-    friend IntelHexData* loadUpdateData(char* description);
-
 public:
     Window();
     // Wraps an existing window (a dialog's control, say) without attaching to it.
     Window(HWND hwnd, Window* parent);
-    virtual ~Window();
 
     static ATOM registerClass(unsigned int style, void* instance, HICON icon, HICON cursor,
                               HBRUSH background, char const* menuName, char const* className,
@@ -29,15 +23,16 @@ public:
     static void setMainInstance(HINSTANCE instance);
 
     HWND getHwnd() const;
-    void setHwnd(HWND newHwnd) { hwnd = newHwnd; }
+    void setHwnd(HWND newHwnd);
     void* getInstanz() const;
-    void setInstanz(void* newInstance) { instance = newInstance; }
+    void setInstanz(void* newInstance);
     Window* getParent() const;
     // Returns the previous parent object; a null argument is refused (returns null, no change).
     Window* setParent(Window* newParent);
 
     bool isVisible();
     void setVisible(bool visible);
+    // The geometry helpers throw Win32Exception when the window rectangle cannot be read.
     POINT getWindowSize();
     void setWindowSize(int width, int height, int repaint);
     POINT getClientPos();
@@ -50,39 +45,9 @@ public:
     BOOL registerHotKey(int id, unsigned int modifiers, unsigned int key);
     BOOL unregisterHotKey(int id);
 
-    virtual BOOL showWindow(int command);
-    virtual BOOL destroyWindow();
-    virtual BOOL moveWindow(int x, int y, int repaint);
-    virtual BOOL moveWindow(int x, int y, int width, int height, int repaint);
-    virtual BOOL getWindowRect(RECT* rect);
-    virtual LONG_PTR setWindowLong(int index, LONG_PTR value);
-    virtual LONG_PTR getWindowLong(int index);
-    virtual LRESULT sendMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    virtual BOOL postMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    virtual int messageBox(char const* text, char const* caption, unsigned int type);
-    virtual BOOL getClientRect(RECT* rect);
-    virtual BOOL invalidateRect(RECT const* rect, int erase);
-    virtual UINT_PTR setTimer(UINT_PTR id, unsigned int elapse, TIMERPROC timerProc);
-    virtual BOOL killTimer(UINT_PTR id);
-    virtual int setWindowRgn(HRGN region, int redraw);
-    virtual HMENU getMenu();
-    virtual BOOL setWindowText(char const* text);
-    virtual BOOL showScrollBar(int bar, int show);
-    virtual int setScrollInfo(int bar, SCROLLINFO* info, int redraw);
-    virtual int setScrollPos(int bar, int pos, int redraw);
-    virtual HWND setFocus();
-    virtual HDC getDC();
-    virtual int releaseDC(HDC dc);
-    virtual BOOL enableWindow(int enable);
-    virtual BOOL setForegroundWindow();
-    virtual BOOL isIconic();
-    virtual bool isWindowEnabled();
-    virtual BOOL bringWindowToTop();
-
+    // The virtual operations are declared in the order of their table slots: wndProc, the
+    // notify handlers in the order of the dispatch table, the destructor, the wrappers.
 protected:
-    static LRESULT CALLBACK wndProcCallback(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static HINSTANCE getMainInstance();
-
     virtual LRESULT wndProc(UINT msg, WPARAM wParam, LPARAM lParam);
 
     virtual LRESULT notifyDestroy(WPARAM wParam, LPARAM lParam);
@@ -129,6 +94,42 @@ protected:
     virtual LRESULT notifyNcPaint(WPARAM wParam, LPARAM lParam);
     virtual LRESULT notifyCaptureChanged(WPARAM wParam, LPARAM lParam);
 
+public:
+    virtual ~Window();
+
+    virtual BOOL showWindow(int command);
+    virtual BOOL destroyWindow();
+    virtual BOOL moveWindow(int x, int y, int repaint);
+    virtual BOOL moveWindow(int x, int y, int width, int height, int repaint);
+    virtual BOOL getWindowRect(RECT* rect);
+    virtual LONG_PTR setWindowLong(int index, LONG_PTR value);
+    virtual LONG_PTR getWindowLong(int index);
+    virtual LRESULT sendMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual BOOL postMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual int messageBox(char const* text, char const* caption, unsigned int type);
+    virtual BOOL getClientRect(RECT* rect);
+    virtual BOOL invalidateRect(RECT const* rect, int erase);
+    virtual UINT_PTR setTimer(UINT_PTR id, unsigned int elapse, TIMERPROC timerProc);
+    virtual BOOL killTimer(UINT_PTR id);
+    virtual int setWindowRgn(HRGN region, int redraw);
+    virtual HMENU getMenu();
+    virtual BOOL setWindowText(char const* text);
+    virtual BOOL showScrollBar(int bar, int show);
+    virtual int setScrollInfo(int bar, SCROLLINFO* info, int redraw);
+    virtual int setScrollPos(int bar, int pos, int redraw);
+    virtual HWND setFocus();
+    virtual HDC getDC();
+    virtual int releaseDC(HDC dc);
+    virtual BOOL enableWindow(int enable);
+    virtual BOOL setForegroundWindow();
+    virtual BOOL isIconic();
+    virtual bool isWindowEnabled();
+    virtual BOOL bringWindowToTop();
+
+protected:
+    static LRESULT CALLBACK wndProcCallback(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static HINSTANCE getMainInstance();
+
     HWND createWindowEx(unsigned long exStyle, char const* className, char const* title,
                         unsigned long style, int x, int y, int width, int height,
                         HWND parentWindow, HMENU menu);
@@ -137,10 +138,10 @@ protected:
     // Gives a message to the default procedure (DefWindowProcA, or the dialog manager's
     // procedure of a subclassed dialog).
     LRESULT callDefault(UINT msg, WPARAM wParam, LPARAM lParam);
-    void setDefaultProcedure(WNDPROC procedure) { defaultProcedure = procedure; }
-    void storeParent(Window* newParent) { parent = newParent; }
-    bool isDestroyed() const { return destroyed; }
-    void setDestroyed() { destroyed = true; }
+    void setDefaultProcedure(WNDPROC procedure);
+    void storeParent(Window* newParent);
+    bool isDestroyed() const;
+    void setDestroyed();
 
 private:
     // What createWindowEx hands to WM_NCCREATE; lives only during the call.

@@ -10,7 +10,7 @@ class Socket;
 class LIBAPI ServerSocketListener
 {
 public:
-    virtual ~ServerSocketListener() {}
+    virtual ~ServerSocketListener();
 
     // The listener owns the new connection from here on and deletes it when done.
     virtual void notifyConnection(ServerSocket* server, Socket* connection) = 0;

@@ -9,7 +9,7 @@ class Socket;
 class LIBAPI SocketListener
 {
 public:
-    virtual ~SocketListener() {}
+    virtual ~SocketListener();
 
     // The connection is gone; the socket is already closed when this is called.
     virtual void notifyClose(Socket* socket) = 0;

@@ -2,12 +2,16 @@
 // (modeless) and 107 (modal).
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "Boundary.h"
 #include "Dialog.h"
 #include "Exception.h"
+#include "Win32Exception.h"
 #include "resource.h"
 
 namespace {
@@ -42,6 +46,18 @@ std::string call(std::string const& what, WPARAM wParam, LPARAM lParam)
 }
 
 std::pair<int, int> xy(POINT p) { return {p.x, p.y}; }
+
+std::vector<std::string> reported;  // what reached the boundary instead of a message box
+void recordReport(char const* text) { reported.push_back(text); }
+
+// Itanium ABI: a pointer to a virtual member holds 1 + its byte offset in the virtual table.
+template <class Member> std::ptrdiff_t slot(Member member)
+{
+    struct { std::uintptr_t ptr; std::ptrdiff_t adjust; } raw;
+    static_assert(sizeof raw == sizeof member, "two words");
+    std::memcpy(&raw, &member, sizeof raw);
+    return static_cast<std::ptrdiff_t>((raw.ptr - 1) / sizeof(void*));
+}
 
 // Stands in for DefWindowProcA, which would take the test's made-up parameters for pointers.
 LRESULT CALLBACK recordingDefault(HWND, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -188,15 +204,38 @@ TEST(WindowDispatchTest, EachTableMessageReachesItsHandlerWhoseBaseForwardsIt)
     trace.clear();
     EXPECT_EQ(0x1000, SendMessageA(hwnd, WM_USER + 1, 7, 8));
     EXPECT_EQ(Calls({call(std::to_string(WM_USER + 1), 7, 8)}), trace);
-    // An exception from a handler stops at the window procedure.
+    // An exception from a handler stops at the window procedure and is reported.
+    Boundary::Reporter previous = Boundary::setReporter(recordReport);
+    reported.clear();
     w.throwing = true;
     EXPECT_EQ(0, SendMessageA(hwnd, WM_USER, 0, 0));
     w.throwing = false;
+    Boundary::setReporter(previous);
+    EXPECT_EQ(std::vector<std::string>({"Absicht"}), reported);
     w.setDefaultProcedure(DefWindowProcA);
     // The table's WM_DESTROY set the flag: the object now leaves the window alone.
     EXPECT_TRUE(w.isDestroyed());
     EXPECT_EQ(0, w.destroyWindow());
     EXPECT_TRUE(DestroyWindow(hwnd));
+}
+
+// Programs built on the exported library call the virtual operations through the table.
+TEST(WindowDispatchTest, VirtualOperationsKeepTheirTableSlots)
+{
+    struct Open : Window {
+        using Window::wndProc;
+#define OPEN(msg, name) using Window::name;
+        DISPATCH_TABLE(OPEN)
+#undef OPEN
+    };
+    EXPECT_EQ(0, slot(&Open::wndProc));
+    std::ptrdiff_t next = 1;
+#define SLOT(msg, name) EXPECT_EQ(next++, slot(&Open::name)) << #name;
+    DISPATCH_TABLE(SLOT)
+#undef SLOT
+    // The destructor takes two slots (complete and deleting), then come the 28 wrappers.
+    EXPECT_EQ(next + 2, slot(&Window::showWindow));
+    EXPECT_EQ(next + 2 + 27, slot(&Window::bringWindowToTop));
 }
 
 TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
@@ -226,6 +265,10 @@ TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
     EXPECT_EQ(before, child.removeWindowStyle(WS_HSCROLL | WS_VSCROLL));
     EXPECT_EQ(before & ~WS_BORDER, child.removeWindowStyle(WS_BORDER));
     EXPECT_EQ(before & ~WS_BORDER, static_cast<unsigned long>(GetWindowLongPtrA(hwnd, GWL_STYLE)));
+    // Without a window there is no rectangle to use: the helpers say so instead of using zeros.
+    Window none;
+    EXPECT_THROW(none.getWindowSize(), Win32Exception);
+    EXPECT_THROW(none.center(), Win32Exception);
 }
 
 TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
@@ -271,6 +314,8 @@ TEST(DialogMessageTest, AttachedAtInitAndCommandsPassNotifyCommandThenNotifyDlgC
     // Rows: plain; notifyCommand overridden without the base; a throwing dialog handler.
     struct { bool ownCommand, throwing; } const rows[] = {{0, 0}, {1, 0}, {0, 1}};
     Calls both = {"notifyCommand 1003 68", "notifyDlgCommand 1003 68"};
+    Boundary::Reporter previous = Boundary::setReporter(recordReport);
+    reported.clear();
     for (auto row : rows) {
         d.ownCommand = row.ownCommand;
         d.throwing = row.throwing;
@@ -278,6 +323,9 @@ TEST(DialogMessageTest, AttachedAtInitAndCommandsPassNotifyCommandThenNotifyDlgC
         SendMessageA(d.getHwnd(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 68);
         EXPECT_EQ(row.ownCommand ? Calls({both[0]}) : both, d.path) << row.ownCommand;
     }
+    d.throwing = false;
+    Boundary::setReporter(previous);
+    EXPECT_EQ(std::vector<std::string>({"Absicht"}), reported);
     EXPECT_TRUE(IsWindow(d.getHwnd()));  // the exception stopped at the dialog procedure
     // Modal: the constructor returns when the dialog's own OK command has ended it.
     ProbeDialog modal(&host, IDD_UPDATE_PROGRESS, true);

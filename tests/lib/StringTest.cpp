@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <new>
 #include <string>
 
 #include "String.h"
@@ -60,6 +61,13 @@ TEST(StringTest, DerivedTexts)
         // A surplus ")" drops the text until a "(" brings the depth back to 0.
         TXT(String("a)b(c").filterKlammertext(), "ac"), TXT(String("ab))cd((ef").filterKlammertext(), "abef"),
     });
+}
+
+// A length that does not fit the 32-bit count would wrap to a small block and be overrun.
+TEST(StringTest, LengthsBeyondTheCountFailInsteadOfWrapping)
+{
+    EXPECT_THROW(String('x', 0xFFFFFFFFu), std::bad_alloc);
+    EXPECT_THROW(String("ab") * 0x80000000u, std::bad_alloc);
 }
 
 TEST(StringTest, PositionsComparisonsAndTests)

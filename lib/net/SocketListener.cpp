@@ -1,0 +1,6 @@
+#include "SocketListener.h"
+
+// Out of line, so that the destructor and the virtual table are exported with the library.
+SocketListener::~SocketListener()
+{
+}
