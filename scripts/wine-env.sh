@@ -12,7 +12,7 @@ KRX_BUILD32=${KRX_BUILD32:-$KRX_ROOT/build/win32}
 
 KRX_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev googletest wine wine64 libwine xvfb
-  xdotool imagemagick fonts-wine mscompress sdcc srecord)
+  xdotool imagemagick fonts-wine mscompress sdcc srecord nsis)
 
 krx_log() { printf '== %s\n' "$*" >&2; }
 
@@ -62,8 +62,9 @@ krx_wine_env() {
 krx_wine_defaults() {
   export WINEARCH=win64
   export WINEDEBUG=${WINEDEBUG:--all}
-  # No Mono and no Gecko: the prefix is ready in seconds.
-  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  # No Mono and no Gecko: the prefix is ready in seconds. No winemenubuilder: the shortcuts an
+  # installer makes stay in the prefix instead of reaching the desktop's menus.
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
 }
 
 # Creates the prefix when missing and makes it look as Windows does.
