@@ -2,13 +2,13 @@
 # VelmoraKrx40-<project version>-setup.exe. scripts/package builds it; the package test in
 # tests/package installs and removes it under Wine.
 #
-# Two components: "program" (always installed) holds the programs a technician uses; "demo"
+# Two components: "app" (always installed) holds the programs a technician uses; "demo"
 # (off by default) holds the simulated devices and simctl for demonstrations without hardware.
 # A further program of the project joins the installer by one line in its own CMakeLists:
 #     krx_install_program(vlxflash)
 
 function(krx_install_program target)
-  install(TARGETS ${target} RUNTIME DESTINATION . COMPONENT program)
+  install(TARGETS ${target} RUNTIME DESTINATION . COMPONENT app)
 endfunction()
 
 # Everything the demonstration needs, in its own folder of the installation.
@@ -26,12 +26,13 @@ set(CPACK_PACKAGE_FILE_NAME "VelmoraKrx40-${PROJECT_VERSION}-setup")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY "Velmora KRX-40")
 # The uninstall key's name stays the same from one version to the next.
 set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY VelmoraKrx40)
-set(CPACK_COMPONENTS_ALL program demo)
+# The installer lists them by name: the program first.
+set(CPACK_COMPONENTS_ALL app demo)
 
-set(CPACK_COMPONENT_PROGRAM_DISPLAY_NAME "Velmora KRX-40")
-set(CPACK_COMPONENT_PROGRAM_DESCRIPTION "Das Servicewerkzeug für die Velmora-Zentralen und das KRX-40.")
-set(CPACK_COMPONENT_PROGRAM_REQUIRED ON)
-set(CPACK_COMPONENT_DEMO_DISPLAY_NAME "Simulierte Geräte (Vorführung)")
+set(CPACK_COMPONENT_APP_DISPLAY_NAME "Velmora KRX-40")
+set(CPACK_COMPONENT_APP_DESCRIPTION "Das Servicewerkzeug für die Velmora-Zentralen und das KRX-40.")
+set(CPACK_COMPONENT_APP_REQUIRED ON)
+set(CPACK_COMPONENT_DEMO_DISPLAY_NAME "Simulierte Geräte")
 set(CPACK_COMPONENT_DEMO_DESCRIPTION
   "Simulierte Treiber einer Zentrale und eines KRX-40 (vlxsim.sys, krxsim.sys) und ihr Steuerprogramm simctl.exe, um das Programm ohne Geräte vorzuführen. Für den Service an echten Geräten nicht nötig.")
 set(CPACK_COMPONENT_DEMO_DISABLED ON)

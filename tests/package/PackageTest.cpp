@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -15,16 +15,19 @@
 // The release as a technician gets it: the installer, named after the program's version, installs
 // silently under Program Files with a Start-menu entry and an uninstall entry, the installed
 // program runs against the simulated devices, and the silent uninstall leaves nothing behind.
-namespace {
+namespace
+{
 
-char const* const UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraKrx40";
+char const* const UNINSTALL_KEY =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraKrx40";
 char const* const VENDOR_KEY = "Software\\Velmora";
 char const* const SHORTCUT_NAME = "Velmora KRX-40.lnk";
 
 std::string folderPath(int csidl)
 {
     char path[MAX_PATH] = "";
-    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path : "";
+    return SUCCEEDED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? path
+                                                                                          : "";
 }
 
 bool exists(std::string const& path)
@@ -131,10 +134,12 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
         ASSERT_TRUE(app.startProgram(program, ""));
         ASSERT_NE(nullptr, app.mainWindow()) << "no main window";
         HWND version = app.mainControl(IDC_VERSION);
-        EXPECT_TRUE(waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
+        EXPECT_TRUE(
+            waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
             << KrxApp::text(version);
         HWND list = app.mainControl(IDC_DEVICE_LIST);
-        EXPECT_TRUE(waitUntil([&] { return KrxApp::comboTexts(list) == std::vector<std::string>{"3"}; }, 10000));
+        EXPECT_TRUE(waitUntil(
+            [&] { return KrxApp::comboTexts(list) == std::vector<std::string> {"3"}; }, 10000));
         app.screenshot(app.mainWindow(0), "installed-program");
         EXPECT_EQ(0, app.close());
     }
@@ -144,11 +149,16 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
     DWORD uninstallMs = 0;
     ASSERT_EQ(0, runToEnd(uninstaller, "/S", 60000, &uninstallMs));
     ULONGLONG start = GetTickCount64();
-    auto gone = [&] { return !exists(folder) && !exists(menuFolder) && !keyExists(UNINSTALL_KEY) && !keyExists(VENDOR_KEY); };
-    EXPECT_TRUE(waitUntil(gone, 120000)) << "left behind: folder " << exists(folder) << ", Start menu "
-        << exists(menuFolder) << ", uninstall entry " << keyExists(UNINSTALL_KEY) << ", vendor key "
+    auto gone = [&] {
+        return !exists(folder) && !exists(menuFolder) && !keyExists(UNINSTALL_KEY) &&
+            !keyExists(VENDOR_KEY);
+    };
+    EXPECT_TRUE(waitUntil(gone, 120000))
+        << "left behind: folder " << exists(folder) << ", Start menu " << exists(menuFolder)
+        << ", uninstall entry " << keyExists(UNINSTALL_KEY) << ", vendor key "
         << keyExists(VENDOR_KEY);
-    std::printf("silent uninstall: %lu ms\n", uninstallMs + static_cast<DWORD>(GetTickCount64() - start));
+    std::printf("silent uninstall: %lu ms\n",
+                uninstallMs + static_cast<DWORD>(GetTickCount64() - start));
 }
 
 }
