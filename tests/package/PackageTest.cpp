@@ -112,6 +112,7 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
     std::printf("silent install: %lu ms\n", installMs);
 
     EXPECT_TRUE(exists(program));
+    EXPECT_TRUE(exists(folder + "\\vlxflash.exe"));
     EXPECT_TRUE(exists(uninstaller));
     EXPECT_FALSE(exists(folder + "\\Simulator")) << "the demonstration component is off by default";
     EXPECT_EQ(KRX_VERSION, fileVersion(program));
