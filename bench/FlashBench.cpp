@@ -13,21 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "BareFirmwareRequests.h"
 #include "SimClient.h"
-#include "VlxUsbCodes.h"
 
 namespace
 {
+using bench::bareRequests;
+using bench::now;
 const unsigned DEVICE = 1;
 const double RESET_PAUSE_S = 2.0;
-
-double now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 // Seconds from starting the flasher to its end; -1 when it fails.
 double timedFlash(std::string const& program)
@@ -54,40 +48,6 @@ double timedFlash(std::string const& program)
     return code == 0 ? elapsed : -1;
 }
 
-std::vector<std::vector<unsigned char>> firmwarePayloads()
-{
-    std::vector<std::vector<unsigned char>> payloads;
-    for (SimRequest const& r : SimClient::vlxLog(DEVICE))
-        if (r.code == VLX_WRITE_FIRMWARE_BLOCK)
-            payloads.push_back(r.payload);
-    return payloads;
-}
-
-// The same payloads as the flasher's requests, each with its own event and OVERLAPPED record.
-double bareRequests(std::vector<std::vector<unsigned char>> const& payloads)
-{
-    HANDLE device = CreateFileA("\\\\.\\VlxUsb1", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, NULL);
-    if (device == INVALID_HANDLE_VALUE)
-        return -1;
-    double start = now();
-    for (auto const& p : payloads) {
-        HANDLE event = CreateEventA(NULL, FALSE, FALSE, NULL);
-        OVERLAPPED overlapped = {};
-        overlapped.hEvent = event;
-        DWORD returned = 0;
-        if (!DeviceIoControl(device, VLX_WRITE_FIRMWARE_BLOCK, (void*)p.data(), (DWORD)p.size(), NULL, 0,
-                             &returned, &overlapped)
-            && GetLastError() == ERROR_IO_PENDING) {
-            WaitForSingleObject(event, INFINITE);
-            GetOverlappedResult(device, &overlapped, &returned, FALSE);
-        }
-        CloseHandle(event);
-    }
-    double elapsed = now() - start;
-    CloseHandle(device);
-    return elapsed;
-}
 }
 
 int main(int argc, char** argv)
@@ -104,7 +64,7 @@ int main(int argc, char** argv)
         for (int round = 1; round <= rounds; ++round) {
             SimClient::vlxClearLog(DEVICE);
             double flash = timedFlash(argv[1]);
-            std::vector<std::vector<unsigned char>> payloads = firmwarePayloads();
+            std::vector<std::vector<unsigned char>> payloads = bench::firmwarePayloads(DEVICE);
             if (flash < 0 || payloads.empty()) {
                 fprintf(stderr, "round %d: the flasher did not run\n", round);
                 return 1;

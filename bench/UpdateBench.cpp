@@ -11,32 +11,17 @@
 #include <algorithm>
 #include <vector>
 
+#include "BareFirmwareRequests.h"
 #include "SimClient.h"
 #include "KrxApp.h"
-#include "VlxUsbCodes.h"
 #include "resource.h"
 
 namespace
 {
+using bench::bareRequests;
+using bench::now;
 const unsigned DEVICE = 1;
 const double RESET_PAUSE_S = 2.0;
-
-double now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
-
-std::vector<std::vector<unsigned char>> firmwarePayloads()
-{
-    std::vector<std::vector<unsigned char>> payloads;
-    for (SimRequest const& r : SimClient::vlxLog(DEVICE))
-        if (r.code == VLX_WRITE_FIRMWARE_BLOCK)
-            payloads.push_back(r.payload);
-    return payloads;
-}
 
 HWND progressDialog(KrxApp& app)
 {
@@ -78,38 +63,13 @@ double timedUpdate(std::vector<std::vector<unsigned char>>& payloads)
         Sleep(1);
     }
     double elapsed = now() - start;
-    payloads = firmwarePayloads();
+    payloads = bench::firmwarePayloads(DEVICE);
     KrxApp::press(ok);
     waitUntil([&] { return !IsWindow(dialog); }, 10000);
     app.close();
     return elapsed;
 }
 
-// The same payloads as the program's requests, each with its own event and OVERLAPPED record.
-double bareRequests(std::vector<std::vector<unsigned char>> const& payloads)
-{
-    HANDLE device = CreateFileA("\\\\.\\VlxUsb1", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, NULL);
-    if (device == INVALID_HANDLE_VALUE)
-        return -1;
-    double start = now();
-    for (auto const& p : payloads) {
-        HANDLE event = CreateEventA(NULL, FALSE, FALSE, NULL);
-        OVERLAPPED overlapped = {};
-        overlapped.hEvent = event;
-        DWORD returned = 0;
-        if (!DeviceIoControl(device, VLX_WRITE_FIRMWARE_BLOCK, (void*)p.data(), (DWORD)p.size(), NULL, 0,
-                             &returned, &overlapped)
-            && GetLastError() == ERROR_IO_PENDING) {
-            WaitForSingleObject(event, INFINITE);
-            GetOverlappedResult(device, &overlapped, &returned, FALSE);
-        }
-        CloseHandle(event);
-    }
-    double elapsed = now() - start;
-    CloseHandle(device);
-    return elapsed;
-}
 }
 
 int main(int argc, char** argv)
