@@ -92,10 +92,18 @@ bool KrxApp::startProgram(std::string const& path, std::string const& arguments)
     startup.cb = sizeof(startup);
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
-    if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                       &startup, &process))
-        return true;
-    std::fprintf(stderr, "CreateProcess %s failed: %lu\n", commandLine.c_str(), GetLastError());
+    // Wine now and then refuses a start right after another program of the run has ended, with
+    // ERROR_INTERNAL_ERROR; the same start a moment later goes through.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &process))
+            return true;
+        DWORD error = GetLastError();
+        std::fprintf(stderr, "CreateProcess %s failed: %lu\n", commandLine.c_str(), error);
+        if (error != ERROR_INTERNAL_ERROR || attempt == 3)
+            break;
+        Sleep(500);
+    }
     process = PROCESS_INFORMATION();
     return false;
 }
