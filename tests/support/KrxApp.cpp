@@ -117,7 +117,7 @@ HWND KrxApp::mainWindow(DWORD timeoutMs)
 {
     HWND found = nullptr;
     waitUntil([&] {
-        std::vector<HWND> all = topWindows(process.dwProcessId, "Velmora KRX-40 MainKlasse", nullptr);
+        std::vector<HWND> all = topWindows(process.dwProcessId, mainClass.c_str(), nullptr);
         found = all.empty() ? nullptr : all.front();
         return found != nullptr || !isRunning();
     }, timeoutMs);

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "WineWait.h"
@@ -16,7 +17,12 @@
 class KrxApp
 {
 public:
-    KrxApp() : process() {}
+    // mainWindowClass names the program's main window: the service program's by default, the
+    // control gallery's ("ControlGallery MainKlasse") for the gallery.
+    explicit KrxApp(std::string mainWindowClass = "Velmora KRX-40 MainKlasse")
+        : mainClass(std::move(mainWindowClass)), process()
+    {
+    }
     // Ends the program if it still runs (TerminateProcess after a polite WM_CLOSE).
     ~KrxApp();
     KrxApp(KrxApp const&) = delete;
@@ -82,6 +88,7 @@ public:
 private:
     HWND tabs() { return mainControl(1004, 0); }
     static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg, UINT textMsg);
+    std::string mainClass;
     PROCESS_INFORMATION process;
 };
 
