@@ -1,0 +1,332 @@
+// Bitmaps, image lists and the bitmap controls in this process: what they draw is read back
+// from memory DCs and from real windows and compared with the picture files, read here by the
+// test's own code (BmpFile).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "BmpFile.h"
+#include "Exception.h"
+#include "GalleryImages.h"
+#include "TestFiles.h"
+#include "WineWait.h"
+#include "gui/Bitmap.h"
+#include "gui/IconList.h"
+#include "gui/WndBmpList.h"
+#include "gui/WndButton.h"
+#include "gui/WndSelectList.h"
+
+namespace {
+
+HINSTANCE const module = GetModuleHandleA(nullptr);
+std::string image(char const* name) { return std::string(KRX_IMAGES "/") + name; }
+
+// A 32-bit top-down DIB section to draw into and read back.
+struct Canvas
+{
+    HDC dc = CreateCompatibleDC(nullptr);
+    DWORD* bits = nullptr;
+    HBITMAP bitmap;
+    int width;
+    Canvas(int w, int h, COLORREF fill) : width(w)
+    {
+        BITMAPINFO bi = {};
+        bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        SelectObject(dc, bitmap);
+        HBRUSH brush = CreateSolidBrush(fill);
+        RECT all = {0, 0, w, h};
+        FillRect(dc, &all, brush);
+        DeleteObject(brush);
+    }
+    ~Canvas() { DeleteDC(dc); DeleteObject(bitmap); }
+    COLORREF at(int x, int y) { GdiFlush(); DWORD p = bits[y * width + x]; return RGB(p >> 16 & 255, p >> 8 & 255, p & 255); }
+    // The window's pixels as the screen shows them, after its pending paints.
+    void grab(HWND window)
+    {
+        waitUntil([] { return true; }, 0);
+        UpdateWindow(window);
+        HDC from = GetDC(window);
+        BitBlt(dc, 0, 0, width, 400, from, 0, 0, SRCCOPY);
+        ReleaseDC(window, from);
+    }
+};
+
+// A visible top-level window that records the WM_COMMAND messages of its controls.
+class Host : public Window
+{
+public:
+    Host()
+    {
+        static ATOM atom = registerClass(0, module, nullptr, nullptr, (HBRUSH)GetStockObject(BLACK_BRUSH),
+                                         nullptr, "MrtkBitmapTestKlasse", nullptr);
+        setMainInstance(module);
+        createWindowEx(0, MAKEINTATOM(atom), "Test", WS_POPUP | WS_VISIBLE, 0, 0, 400, 400, nullptr, nullptr);
+    }
+    std::vector<std::pair<WPARAM, LPARAM>> commands;
+
+protected:
+    LRESULT notifyCommand(WPARAM w, LPARAM l) override { commands.push_back({w, l}); return 0; }
+};
+
+} // namespace
+
+TEST(BitmapFile, LoadsPlainAndPackedFilesAndRefusesOthers)
+{
+    BmpFile expected(image("foto.bmp"));
+    for (char const* name : {"foto.bmp", "foto.bmp_"}) {
+        Bitmap bitmap{String(image(name).c_str())};
+        EXPECT_EQ(std::string(name) == "foto.bmp_", bitmap.getFileCompressed()) << name;
+        Canvas canvas(64, 48, RGB(1, 2, 3));
+        bitmap.draw(canvas.dc, 0, 0);
+        for (int y = 0; y < 48; y += 5)
+            for (int x = 0; x < 64; x += 3)
+                ASSERT_EQ(expected.at(x, y), canvas.at(x, y)) << name << " " << x << "," << y;
+    }
+    std::string const bmp = readWholeFile(image("foto.bmp"));
+    for (std::string const& content : {std::string("MB kein Bild"), bmp.substr(0, 1000)}) {
+        std::string path = scratchPath("bitmap");
+        writeWholeFile(path, content);
+        try {
+            Bitmap bitmap{String(path.c_str())};
+            ADD_FAILURE() << "loaded " << content.size() << " bytes";
+        } catch (Exception& e) {
+            EXPECT_STREQ("Das Dateiformat ist ungültig.", e.what());
+        }
+        DeleteFileA(path.c_str());
+    }
+}
+
+// Every depth the library reads, drawn from the program's resources.
+TEST(BitmapDraw, ResourcesOfEveryDepthMatchTheirFiles)
+{
+    struct { int id; char const* file; } const cases[] = {
+        {IDB_LOGO_MASK, "logo_mask.bmp"}, {IDB_BUTTON_HILITE, "btn_hi.bmp"},
+        {IDB_SELECT + 4, "sel1r.bmp"}, {IDB_LAMP_RED, "lamp_red.bmp"}};
+    for (auto const& c : cases) {
+        BmpFile expected(image(c.file));
+        Bitmap bitmap(module, c.id);
+        ASSERT_EQ(expected.width, bitmap.getSize().x) << c.file;
+        Canvas canvas(expected.width + 4, expected.height + 4, RGB(1, 2, 3));
+        bitmap.draw(canvas.dc, 2, 3);
+        int wrong = 0;
+        for (int y = 0; y < expected.height; ++y)
+            for (int x = 0; x < expected.width; ++x)
+                wrong += expected.at(x, y) != canvas.at(x + 2, y + 3);
+        EXPECT_EQ(0, wrong) << c.file;
+        EXPECT_EQ(RGB(1, 2, 3), canvas.at(1, 2)) << c.file;
+    }
+    Bitmap missing(module, 4711);
+    EXPECT_EQ(0, missing.getSize().x);
+}
+
+TEST(BitmapDraw, MaskLeavesTheBackgroundWhereItIsWhite)
+{
+    BmpFile picture(image("logo.bmp")), mask(image("logo_mask.bmp"));
+    Bitmap bitmap(module, IDB_LOGO, IDB_LOGO_MASK);
+    Canvas canvas(60, 60, RGB(0, 200, 100));
+    bitmap.draw(canvas.dc, 5, 7);
+    int background = 0, wrong = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) {
+            bool white = mask.at(x, y) == RGB(255, 255, 255);
+            background += white;
+            wrong += canvas.at(x + 5, y + 7) != (white ? RGB(0, 200, 100) : picture.at(x, y));
+        }
+    EXPECT_GT(background, 100);
+    EXPECT_EQ(0, wrong);
+}
+
+// The checkerboard has more row runs than one batch of 2000 rectangles.
+TEST(BitmapRegion, HoldsExactlyTheOpaquePixels)
+{
+    for (auto const& c : {std::make_pair(IDB_SHAPE, "shape.bmp"), std::make_pair(IDB_RASTER, "raster.bmp")}) {
+        BmpFile file(image(c.second));
+        HRGN region = Bitmap::toRegion(module, c.first);
+        ASSERT_NE(nullptr, region) << c.second;
+        int wrong = 0, opaque = 0;
+        for (int y = 0; y < file.height; ++y)
+            for (int x = 0; x < file.width; ++x) {
+                bool inside = file.at(x, y) != RGB(255, 255, 255);
+                opaque += inside;
+                wrong += inside != (PtInRegion(region, x, y) != FALSE);
+            }
+        EXPECT_GT(opaque, 2000) << c.second;
+        EXPECT_EQ(0, wrong) << c.second;
+        DeleteObject(region);
+    }
+}
+
+TEST(BitmapDraw, MakeDdbStretchesToTheGivenSize)
+{
+    Host host;
+    Bitmap lamp(module, IDB_LAMP_GREEN);
+    HBITMAP ddb = lamp.makeDDB(&host, 64, 64);
+    ASSERT_NE(nullptr, ddb);
+    BITMAP info;
+    GetObjectA(ddb, sizeof info, &info);
+    EXPECT_EQ(64, info.bmWidth);
+    Canvas canvas(64, 64, 0);
+    HDC source = CreateCompatibleDC(canvas.dc);
+    SelectObject(source, ddb);
+    BitBlt(canvas.dc, 0, 0, 64, 64, source, 0, 0, SRCCOPY);
+    DeleteDC(source);
+    DeleteObject(ddb);
+    EXPECT_EQ(RGB(20, 220, 40), canvas.at(32, 32));
+    EXPECT_EQ(RGB(0, 0, 0), canvas.at(2, 2));
+}
+
+TEST(IconList, LooksIconsUpByIdAndIndex)
+{
+    IconList icons(32, 32, ILC_COLOR32 | ILC_MASK, 4, 4);
+    EXPECT_EQ(0, icons.addIcon(module, IDI_SIGNAL, "Signal"));
+    EXPECT_EQ(1, icons.addIcon(module, IDI_LOK));
+    EXPECT_EQ(-1, icons.addIcon(module, 4711, "fehlt"));
+    EXPECT_EQ(2, icons.addIcon(module, IDI_SIGNAL, "Signal 2"));
+    struct { int index; char const* text; int id; } const rows[] = {
+        {0, "Signal", IDI_SIGNAL}, {1, "", IDI_LOK}, {2, "Signal 2", IDI_SIGNAL}, {3, "Icon ohne Text", 0}};
+    for (auto const& r : rows) {
+        EXPECT_STREQ(r.text, icons.getText(r.index).getChars()) << r.index;
+        EXPECT_EQ(r.id, icons.getIconId(r.index)) << r.index;
+    }
+    EXPECT_EQ(0, icons.findIconId(IDI_SIGNAL));
+    EXPECT_EQ(3, icons.findIconId(IDI_WEICHE));
+    Canvas canvas(40, 40, RGB(0, 0, 0));
+    EXPECT_FALSE(icons.draw(3, canvas.dc, 0, 0));
+    EXPECT_TRUE(icons.draw(0, canvas.dc, 0, 0));
+    EXPECT_EQ(RGB(230, 30, 20), canvas.at(16, 16));
+    EXPECT_EQ(RGB(0, 0, 0), canvas.at(0, 0));
+    EXPECT_TRUE(icons.remove(0));
+    EXPECT_EQ(2, icons.getImageCount());
+}
+
+// Rows of the unfolded list by the centre pixel of each 24-pixel row; the file of each image.
+std::vector<COLORREF> rowColours(Canvas& canvas, int rows)
+{
+    std::vector<COLORREF> colours;
+    for (int r = 0; r < rows; ++r)
+        colours.push_back(canvas.at(48, 24 * r + 12));
+    return colours;
+}
+COLORREF fileColour(int item, char kind)
+{
+    return BmpFile(image(("sel" + std::to_string(item) + kind + ".bmp").c_str())).at(48, 12);
+}
+
+TEST(WndSelectList, UnfoldsEnabledItemsAndReportsOnlyNewSelections)
+{
+    Host host;
+    int ids[12];
+    for (int i = 0; i < 12; ++i)
+        ids[i] = IDB_SELECT + i;
+    WndSelectList list(module, &host, 77, 10, 10, ids, 4);
+    RECT r;
+    EXPECT_TRUE(list.enableSelect(1, false));
+    list.clap(1);
+    GetClientRect(list.getHwnd(), &r);
+    EXPECT_EQ(4 * 24, r.bottom);
+    list.hiliteLast();
+    list.hiliteBefore();
+    Canvas canvas(96, 120, 0);
+    canvas.grab(list.getHwnd());
+    EXPECT_EQ((std::vector<COLORREF>{fileColour(0, 'c'), fileColour(0, 'r'), fileColour(2, 'h'),
+                                     fileColour(3, 'r')}),
+              rowColours(canvas, 4));
+
+    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0);  // takes item 2
+    EXPECT_EQ(0, list.isClapped());
+    ASSERT_EQ(1u, host.commands.size());
+    EXPECT_EQ(MAKEWPARAM(77, 1), host.commands[0].first);
+    EXPECT_EQ(reinterpret_cast<LPARAM>(list.getHwnd()), host.commands[0].second);
+    canvas.grab(list.getHwnd());
+    EXPECT_EQ(fileColour(2, 'c'), canvas.at(48, 12));
+
+    list.clap(1);
+    list.hiliteFirst();
+    list.hiliteNext();  // skips the disabled item 1
+    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0);  // item 2 again: no command
+    EXPECT_EQ(1u, host.commands.size());
+    list.clap(1);
+    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0);  // nothing highlighted: folds only
+    EXPECT_EQ(0, list.isClapped());
+    EXPECT_EQ(2, list.select(3));
+    EXPECT_EQ(3, list.getSelected());
+    EXPECT_EQ(1u, host.commands.size());
+}
+
+// The state rule: one command per change of state, none for reset and setState.
+TEST(WndButton, ReportsEveryStateChangeByItsFlags)
+{
+    struct { int flags; char const* events; char const* codes; int state; } const cases[] = {
+        {0, "du", "12", 2},            // down, up
+        {4, "dudu", "12", 2},          // toggling: down on the first press, up on the second
+        {1, "dudu", "1", 1},           // latching
+        {0, "dl", "12", 2},            // leaving with the mouse held lets go
+        {2, "dl", "1", 1},             // ... unless flag 2 keeps it
+        {0, "ku", "1", 1},             // a key keeps it down against the mouse
+        {4, "kK", "1", 1},
+    };
+    Host host;
+    for (auto const& c : cases) {
+        WndButton button(module, &host, 5, 0, 0, IDB_BUTTON_UP, IDB_BUTTON_DOWN, 0, 0, c.flags);
+        host.commands.clear();
+        for (char const* e = c.events; *e; ++e) {
+            UINT msg = *e == 'd' ? WM_LBUTTONDOWN : *e == 'u' ? WM_LBUTTONUP : WM_MOUSELEAVE;
+            if (*e == 'k' || *e == 'K')
+                button.notifyKey(*e == 'k');
+            else
+                SendMessageA(button.getHwnd(), msg, 0, 0);
+        }
+        std::string codes;
+        for (auto const& m : host.commands)
+            codes += std::to_string(HIWORD(m.first)) + (LOWORD(m.first) == 5 ? "" : "?");
+        EXPECT_EQ(c.codes, codes) << c.flags << " " << c.events;
+        EXPECT_EQ(c.state, button.getState()) << c.flags << " " << c.events;
+        button.reset();
+        EXPECT_EQ(2, button.getState());
+        EXPECT_EQ(codes.size(), host.commands.size());
+    }
+}
+
+TEST(WndButton, DrawsItsStateAndTheIconOnTop)
+{
+    Host host;
+    ImageList icons(32, 32, ILC_COLOR32 | ILC_MASK, 2, 2);
+    icons.addIcon(module, IDI_LOK);
+    WndButton button(module, &host, 5, 0, 0, IDB_BUTTON_UP, IDB_BUTTON_DOWN, 0, 0, 0);
+    button.setImageLists(&icons, nullptr);
+    button.setImageIndex(0);
+    BmpFile up(image("btn_up.bmp")), down(image("btn_down.bmp"));
+    Canvas canvas(64, 32, 0);
+    canvas.grab(button.getHwnd());
+    EXPECT_EQ(up.at(50, 20), canvas.at(50, 20));
+    EXPECT_EQ(RGB(30, 78, 137), canvas.at(4 + 3, 4 + 8));  // the icon's box starts at (3, 8)
+    button.setState(1);
+    canvas.grab(button.getHwnd());
+    EXPECT_EQ(down.at(50, 20), canvas.at(50, 20));
+    EXPECT_EQ(down.at(7, 12), canvas.at(4 + 3, 4 + 8));    // moved one pixel with the press
+    EXPECT_TRUE(host.commands.empty());
+}
+
+TEST(WndBmpList, ShowsTheSelectedBitmapOrWhite)
+{
+    Host host;
+    WndBmpList lamps(module, &host, 0, 0, 0, IDB_LAMP_OFF, IDB_LAMP_GREEN, IDB_LAMP_RED);
+    WndBmpList blank(&host, 100, 0, 40, 40, false);
+    Canvas canvas(40, 40, 0);
+    EXPECT_EQ(0, lamps.select(1));
+    canvas.grab(lamps.getHwnd());
+    EXPECT_EQ(RGB(20, 220, 40), canvas.at(16, 16));
+    canvas.grab(blank.getHwnd());
+    EXPECT_EQ(RGB(255, 255, 255), canvas.at(16, 16));
+    blank.setBitmap(new Bitmap(module, IDB_LAMP_RED));
+    canvas.grab(blank.getHwnd());
+    EXPECT_EQ(RGB(230, 30, 20), canvas.at(16, 16));
+    blank.setBitmap(nullptr);
+    canvas.grab(blank.getHwnd());
+    EXPECT_EQ(RGB(255, 255, 255), canvas.at(16, 16));
+    EXPECT_EQ(-1, blank.select(0));  // nothing to show at 0 any more
+    SendMessageA(lamps.getHwnd(), WM_MOUSEMOVE, 0, 0);
+    EXPECT_TRUE(host.commands.empty());
+}
