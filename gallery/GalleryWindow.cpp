@@ -39,6 +39,7 @@ LRESULT GalleryWindow::notifyCreate(WPARAM, LPARAM)
                                   getMainInstance(), nullptr);
     SendMessageA(lastCommand, WM_SETFONT,
                  reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    bitmapSection.reset(new BitmapSection(this));
     return 0;
 }
 

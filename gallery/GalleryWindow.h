@@ -1,6 +1,9 @@
 #ifndef GALLERYWINDOW_H
 #define GALLERYWINDOW_H
 
+#include <memory>
+
+#include "BitmapSection.h"
 #include "GalleryLayout.h"
 #include "Window.h"
 
@@ -23,6 +26,7 @@ private:
     void showLastCommand(int controlId, int code);
 
     HWND lastCommand;
+    std::unique_ptr<BitmapSection> bitmapSection;
 };
 
 #endif

@@ -1,7 +1,6 @@
 # The gallery's pictures, drawn at build time by make-images.py (no binary image is kept in git),
 # with an LZ-compressed copy of foto.bmp made by mscompress. Used by the gallery and by the
 # bitmap tests: krx_gallery_images(target) gives a target the pictures as resources.
-include_guard(GLOBAL)
 find_program(KRX_IMAGES_PYTHON python3 REQUIRED)
 find_program(KRX_IMAGES_MSCOMPRESS mscompress REQUIRED)
 
@@ -18,18 +17,21 @@ foreach(name signal lok weiche)
 endforeach()
 set(KRX_IMAGES_FILES ${images_files} ${KRX_IMAGES_DIR}/foto.bmp_)
 
-# mscompress writes FILE_ beside FILE.
-add_custom_command(OUTPUT ${KRX_IMAGES_FILES}
-  COMMAND ${KRX_IMAGES_PYTHON} ${images_script} ${KRX_IMAGES_DIR}
-  COMMAND ${CMAKE_COMMAND} -E rm -f ${KRX_IMAGES_DIR}/foto.bmp_
-  COMMAND ${KRX_IMAGES_MSCOMPRESS} ${KRX_IMAGES_DIR}/foto.bmp
-  DEPENDS ${images_script}
-  COMMENT "Drawing the gallery's pictures")
-add_custom_target(gallery_images DEPENDS ${KRX_IMAGES_FILES})
+# Included by every folder that uses the pictures: the variables above for each, the rule once.
+if(NOT TARGET gallery_images)
+  # mscompress writes FILE_ beside FILE.
+  add_custom_command(OUTPUT ${KRX_IMAGES_FILES}
+    COMMAND ${KRX_IMAGES_PYTHON} ${images_script} ${KRX_IMAGES_DIR}
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${KRX_IMAGES_DIR}/foto.bmp_
+    COMMAND ${KRX_IMAGES_MSCOMPRESS} ${KRX_IMAGES_DIR}/foto.bmp
+    DEPENDS ${images_script}
+    COMMENT "Drawing the gallery's pictures")
+  add_custom_target(gallery_images DEPENDS ${KRX_IMAGES_FILES})
 
-set(dir ${KRX_IMAGES_DIR})
-configure_file(${CMAKE_CURRENT_LIST_DIR}/GalleryImages.rc.in ${KRX_IMAGES_DIR}/GalleryImages.rc @ONLY)
-unset(dir)
+  set(dir ${KRX_IMAGES_DIR})
+  configure_file(${CMAKE_CURRENT_LIST_DIR}/GalleryImages.rc.in ${KRX_IMAGES_DIR}/GalleryImages.rc @ONLY)
+  unset(dir)
+endif()
 
 function(krx_gallery_images target)
   target_sources(${target} PRIVATE ${KRX_IMAGES_DIR}/GalleryImages.rc)

@@ -104,16 +104,16 @@ def selection_items(out):
 
 
 def buttons(out):
-    """Up, down, highlighted and down-highlighted; 4 bits, 64x32."""
+    """Up, down, highlighted and down-highlighted; 4 bits, 64x40 (room for a 32x32 icon)."""
     for name, face, pressed in (("up", 7, False), ("down", 8, False), ("hi", 14, False),
                                 ("downhi", 6, True)):
         pressed = pressed or name == "down"
         light, dark = (0, 15) if pressed else (15, 0)
-        rows = blank(64, 32, face)
+        rows = blank(64, 40, face)
         fill(rows, 0, 0, 64, 2, light)
-        fill(rows, 0, 0, 2, 32, light)
-        fill(rows, 0, 30, 64, 32, dark)
-        fill(rows, 62, 0, 64, 32, dark)
+        fill(rows, 0, 0, 2, 40, light)
+        fill(rows, 0, 38, 64, 40, dark)
+        fill(rows, 62, 0, 64, 40, dark)
         write_bmp(os.path.join(out, "btn_%s.bmp" % name), rows, 4, VGA)
 
 

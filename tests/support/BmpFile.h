@@ -42,7 +42,11 @@ struct BmpFile
             }
         }
     }
-    COLORREF at(int x, int y) const { return pixels[y * width + x]; }
+    // CLR_INVALID outside the picture, and for a file that could not be read.
+    COLORREF at(int x, int y) const
+    {
+        return x >= 0 && y >= 0 && x < width && y < height && !pixels.empty() ? pixels[y * width + x] : CLR_INVALID;
+    }
 };
 
 #endif
