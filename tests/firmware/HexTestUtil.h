@@ -1,4 +1,4 @@
-// Helpers of the firmware tests: HEX records from bytes, parse results as values, the built-in text.
+// Helpers of the firmware tests: parse results as values, the built-in text.
 #ifndef HEXTESTUTIL_H
 #define HEXTESTUTIL_H
 
@@ -65,13 +65,5 @@ inline std::string builtInText()
     return resource ? std::string(static_cast<char const*>(LockResource(LoadResource(module, resource))),
                                   SizeofResource(module, resource))
                     : std::string();
-}
-
-// Folder of the running test program, with a trailing backslash.
-inline std::string programFolder()
-{
-    char path[MAX_PATH];
-    std::string folder(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 #endif
