@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "Registry.h"
-#include "TestFiles.h"
 #include "Win32Exception.h"
 
 namespace {
@@ -44,31 +43,6 @@ protected:
         store->deleteKeyList(list);
         return out;
     }
-
-    // What the system's own reg.exe shows for the key.
-    std::string regQuery()
-    {
-        std::string out = scratchPath("regquery");
-        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-        HANDLE file = CreateFileA(out.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = file;
-        PROCESS_INFORMATION process = {};
-        std::string command = "reg.exe query HKCU\\" + path;
-        bool started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                                      &process);
-        if (started) {
-            WaitForSingleObject(process.hProcess, 30000);
-            CloseHandle(process.hThread);
-            CloseHandle(process.hProcess);
-        }
-        CloseHandle(file);
-        std::string text = started ? readWholeFile(out) : "<reg.exe did not start>";
-        DeleteFileA(out.c_str());
-        return text;
-    }
 };
 
 TEST_F(RegistryTest, StoresTextsAsStringsAndNumbersAsFourByteDwords)
@@ -80,21 +54,23 @@ TEST_F(RegistryTest, StoresTextsAsStringsAndNumbersAsFourByteDwords)
     store->setUnsigned("Gross", 0xFFFFFFF0ul);
     store->setBool("Flag", true);
 
-    std::string shown = regQuery();
-    EXPECT_NE(shown.find("Text    REG_SZ    Velmora"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Negativ    REG_DWORD    0xfffffffb"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Gross    REG_DWORD    0xfffffff0"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Flag    REG_DWORD    0x1"), std::string::npos) << shown;
-
-    // The stored sizes: the text with its NUL, every number in 4 bytes.
+    // What the registry itself holds: the text with its NUL, every number in 4 bytes.
     HKEY key;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
-    for (auto [name, type, size] : {std::tuple<char const*, DWORD, DWORD>{"Text", REG_SZ, 8}, {"Leer", REG_SZ, 1},
-                                    {"Negativ", REG_DWORD, 4}, {"Flag", REG_DWORD, 4}}) {
-        DWORD storedType = 0, storedSize = 0;
-        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &storedType, nullptr, &storedSize), ERROR_SUCCESS) << name;
+    using Value = std::tuple<char const*, DWORD, std::string>;
+    for (auto [name, type, data] : {Value{"Text", REG_SZ, std::string("Velmora", 8)},
+                                    Value{"Leer", REG_SZ, std::string(1, '\0')},
+                                    Value{"Negativ", REG_DWORD, "\xFB\xFF\xFF\xFF"},
+                                    Value{"Gross", REG_DWORD, "\xF0\xFF\xFF\xFF"},
+                                    Value{"Flag", REG_DWORD, std::string("\1\0\0\0", 4)}}) {
+        char stored[16];
+        DWORD storedType = 0, storedSize = sizeof stored;
+        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &storedType,
+                                   reinterpret_cast<BYTE*>(stored), &storedSize),
+                  ERROR_SUCCESS)
+            << name;
         EXPECT_EQ(storedType, type) << name;
-        EXPECT_EQ(storedSize, size) << name;
+        EXPECT_EQ(std::string(stored, storedSize), data) << name;
     }
     RegCloseKey(key);
 
