@@ -27,6 +27,17 @@ inline Log received(bool krx, unsigned n)
     return out;
 }
 
+// Waits until device n of one driver has received a request with the code, i.e. a request that
+// another thread started is outstanding there.
+inline bool requestArrived(bool krx, unsigned n, unsigned long code)
+{
+    for (int i = 0; i < 250; ++i, Sleep(20))
+        for (SimRequest const& r : SimClient::log(krx, n))
+            if (r.code == code)
+                return true;
+    return false;
+}
+
 // The text of the Win32Exception f throws, "" when it throws none.
 template <class F> std::string thrownText(F f)
 {

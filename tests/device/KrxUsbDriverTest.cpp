@@ -161,16 +161,6 @@ TEST_P(KrxUsbDriverTest, ReplyUpToCrOr255CharactersOrTheFirstEmptyReadOrAFailure
     EXPECT_EQ(errorMessage(readText, ERROR_IO_DEVICE), thrownText([&] { channel.queryVersion(); }));
 }
 
-// Waits until device 1 has seen a read, i.e. a reader's request is outstanding.
-bool readArrived()
-{
-    for (int i = 0; i < 100; ++i, Sleep(20))
-        for (SimRequest const& r : SimClient::krxLog(1))
-            if (r.code == SIM_REQ_READ)
-                return true;
-    return false;
-}
-
 // Only an overlapped channel lets a write pass a waiting read: a test of its own, no mode.
 using KrxUsbDriverThreadTest = KrxUsbDriverTest;
 
@@ -184,7 +174,7 @@ TEST_F(KrxUsbDriverThreadTest, AsyncWriteWhileAReadIsOutstanding)
     std::string readFailure = "not run", writeFailure = "not run";
     TestThread reader(channel.getHandle(),
                       [&] { readFailure = thrownText([&] { count = channel.read(buffer, sizeof buffer); }); });
-    ASSERT_TRUE(readArrived()) << "the read never reached the device";
+    ASSERT_TRUE(requestArrived(true, 1, SIM_REQ_READ)) << "the read never reached the device";
     TestThread writer(channel.getHandle(),
                       [&] { writeFailure = thrownText([&] { written = channel.write(bytes("L1"), 2); }); });
     ASSERT_TRUE(writer.wait(5000)) << "the write waited behind the read";
@@ -205,7 +195,7 @@ TEST_P(KrxUsbDriverTest, CancelledReadFailsWithItsMessageAndTheChannelGoesOn)
     unsigned char buffer[4] = {};
     std::string failure;
     TestThread reader(channel.getHandle(), [&] { failure = thrownText([&] { channel.read(buffer, 4); }); });
-    ASSERT_TRUE(readArrived());
+    ASSERT_TRUE(requestArrived(true, 1, SIM_REQ_READ));
     EXPECT_TRUE(CancelIoEx(channel.getHandle(), nullptr));
     ASSERT_TRUE(reader.wait(5000)) << "the cancelled read did not end";
     // A synchronous call reports the cancel itself; an overlapped one was pending.
