@@ -4,12 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "SimClient.h"
 #include "VlxUsbCodes.h"
+#include "WineWait.h"
 
 namespace {
 
@@ -44,9 +44,7 @@ DWORD simctl(std::string const& arguments, std::string& output)
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = si.hStdError = writeEnd;
     PROCESS_INFORMATION pi = {};
-    std::string path = "Z:" SIMCTL_UNIX_PATH;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    std::string line = "\"" + path + "\" " + arguments;
+    std::string line = "\"" + windowsPath(SIMCTL_UNIX_PATH) + "\" " + arguments;
     bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
     output.clear();

@@ -4,7 +4,6 @@
 
 #include <mmsystem.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
