@@ -6,27 +6,13 @@
 #include <random>
 
 #include "HexTestUtil.h"
+#include "PrivateBytes.h"
 
 namespace
 {
 // The reader's texts; an image has none.
 char const* const TEXTS[] = {"Unerwartetes Datenende.", "Ungültiges Zeichen gefunden.", "Ungültiger Recordtyp.",
                              "Daten in ungültigen Adressraum.", "Ungültige Prüfsumme.", ""};
-
-// Committed private memory of the process, summed over its address space: the private bytes
-// that a leak of heap blocks makes grow.
-SIZE_T privateBytes()
-{
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION region;
-    for (char* at = nullptr; VirtualQuery(at, &region, sizeof region) == sizeof region;
-         at = static_cast<char*>(region.BaseAddress) + region.RegionSize)
-    {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            total += region.RegionSize;
-    }
-    return total;
-}
 
 // Counts the outcomes of `count` variants from `seed`; stops at the first text not of the reader.
 // A variant is a piece of the built-in text, mostly with an end record, for an image of random

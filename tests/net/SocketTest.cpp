@@ -2,12 +2,13 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <psapi.h>
 #include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include "HandleCount.h"
 #include "NetPeer.h"
+#include "PrivateBytes.h"
 #include "net/ServerSocket.h"
 #include "net/SocketListener.h"
 #include "Win32Exception.h"
@@ -172,10 +173,8 @@ TEST(SocketResources, WinsockByLiveSocketsAndNoGrowthOverThousandCycles)
     };
     for (int i = 0; i < 50; ++i)
         cycle();
-    PROCESS_MEMORY_COUNTERS_EX before = {}, after = {};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&before), sizeof before);
-    DWORD handlesBefore = 0, handlesAfter = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+    SIZE_T const bytesBefore = privateBytes();
+    long const handlesBefore = openHandles();
     int threadsBefore = threadCount();
     {
         Socket alive;
@@ -185,11 +184,10 @@ TEST(SocketResources, WinsockByLiveSocketsAndNoGrowthOverThousandCycles)
     }
     for (int i = 0; i < 1000; ++i)
         cycle();
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&after), sizeof after);
-    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    SIZE_T const bytesAfter = privateBytes();
     EXPECT_LE(threadCount(), threadsBefore);
-    EXPECT_LE(handlesAfter, handlesBefore + 10);
-    EXPECT_LE(after.PrivateUsage, before.PrivateUsage + 2 * 1024 * 1024)
-        << before.PrivateUsage << " bytes before, " << after.PrivateUsage << " after";
+    EXPECT_LE(openHandles(), handlesBefore + 10);
+    EXPECT_LE(bytesAfter, bytesBefore + 2 * 1024 * 1024)
+        << bytesBefore << " private bytes before, " << bytesAfter << " after";
     EXPECT_EQ(::socket(AF_INET, SOCK_STREAM, 0), INVALID_SOCKET) << "cleaned up with the last socket";
 }
