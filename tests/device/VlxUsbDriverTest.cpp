@@ -204,7 +204,7 @@ TEST_F(VlxUsbDriverTest, ReadWaitsWhileAnotherThreadSends)
     std::string readFailure = "not run", sendFailure = "not run";
     TestThread reader(channel.getHandle(),
                       [&] { readFailure = thrownText([&] { count = channel.readTestData(buffer, 64); }); });
-    ASSERT_TRUE(requestArrived(false, 1, VLX_READ_TEST_DATA)) << "the read never reached the device";
+    ASSERT_TRUE(requestArrived(false, 1, VLX_READ_TEST_DATA)) << "the read never arrived";
     EXPECT_FALSE(reader.wait(0)) << "the read should wait for looped-back data";
     // A second thread sends while the read is outstanding on the same handle.
     TestThread sender(channel.getHandle(),

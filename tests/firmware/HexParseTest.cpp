@@ -32,7 +32,7 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
         {"second byte at 7FFF not hex", ":027FFF0041GZ\r\n" + E, BAD_CHARACTER},
         {"first byte at 8000 not hex", ":01800000ZG\r\n" + E, BAD_CHARACTER},
         {"type 02", hexRecord(0, 2, "\x10\x20") + E, BAD_TYPE},
-        {"type 03, objcopy's start address", hexRecord(0, 3, std::string("\0\0\x23\x45", 4)) + E, BAD_TYPE},
+        {"type 03, a start address", hexRecord(0, 3, std::string("\0\0\x23\x45", 4)) + E, BAD_TYPE},
         {"type 04 to address 0", ":020000040000FA\r\n" + E, BAD_TYPE},
         // The type is judged before any data byte is read.
         {"type before data", ":02000004ZZZZ\r\n" + E, BAD_TYPE},
