@@ -12,7 +12,7 @@ KRX_BUILD32=${KRX_BUILD32:-$KRX_ROOT/build/win32}
 
 KRX_PACKAGES=(cmake ninja-build python3 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
   binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev googletest wine wine64 libwine xvfb
-  xdotool imagemagick fonts-wine mscompress sdcc srecord nsis)
+  xdotool imagemagick fonts-wine mscompress srecord nsis)
 
 krx_log() { printf '== %s\n' "$*" >&2; }
 
