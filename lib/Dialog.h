@@ -59,7 +59,6 @@ protected:
     int mapBaseUnitsX(int x);
     int mapBaseUnitsY(int y);
 
-private:
     // What create() hands to WM_INITDIALOG; lives on create()'s stack.
     struct CreationBlock
     {
@@ -67,6 +66,7 @@ private:
         void* instance;
     };
 
+private:
     bool modal;
 };
 
