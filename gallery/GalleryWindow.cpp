@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "WrapperSection.h"
+
 using namespace GalleryLayout;
 
 namespace {
@@ -40,12 +42,15 @@ LRESULT GalleryWindow::notifyCreate(WPARAM, LPARAM)
     SendMessageA(lastCommand, WM_SETFONT,
                  reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
     bitmapSection.reset(new BitmapSection(this));
+    wrappers.reset(new WrapperSection(this));
     return 0;
 }
 
 LRESULT GalleryWindow::notifyCommand(WPARAM wParam, LPARAM lParam)
 {
     // Only what a control sent: menu items and accelerators come without a control window.
+    if (lParam == 0 && wrappers && wrappers->command(LOWORD(wParam)))
+        return 0;
     if (lParam != 0)
         showLastCommand(LOWORD(wParam), HIWORD(wParam));
     return 0;
@@ -64,8 +69,17 @@ LRESULT GalleryWindow::notifyClose(WPARAM, LPARAM)
     return 0;
 }
 
+LRESULT GalleryWindow::notifySysCommand(WPARAM wParam, LPARAM lParam)
+{
+    if (wrappers && wrappers->sysCommand(wParam))
+        return 0;
+    return Window::notifySysCommand(wParam, lParam);
+}
+
 LRESULT GalleryWindow::notifyDestroy(WPARAM, LPARAM)
 {
+    // While the window and its controls still exist: the section gives back the system menu.
+    wrappers.reset();
     PostQuitMessage(0);
     return 0;
 }
