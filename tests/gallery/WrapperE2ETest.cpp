@@ -124,6 +124,7 @@ TEST_F(GalleryWrappers, ApplyStoresTheChangedPageInTheRegistry)
     SendMessageA(step, EM_SETSEL, 0, -1);
     KrxApp::type(step, "25");
     ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(apply) != 0; }, 5000));
+    EXPECT_NE("", app.screenshot(sheet, "gallery-settings"));
     RECT r;
     GetWindowRect(apply, &r);
     ASSERT_TRUE(RealInput::click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
