@@ -9,12 +9,13 @@
 using namespace WrapperLayout;
 
 namespace {
-HWND infoLine(Window* gallery)
+// A line of text in the section's column; SS_NOTIFY lets a tooltip see the mouse on it.
+HWND textLine(Window* gallery, char const* text, int y, int id = -1)
 {
-    HWND line = CreateWindowExA(0, "STATIC", "Menü: noch kein Befehl",
-                                WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFTNOWORDWRAP, paneX,
-                                menuInfoY, paneWidth, 18, gallery->getHwnd(),
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(menuInfoId)),
+    HWND line = CreateWindowExA(0, "STATIC", text,
+                                WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFTNOWORDWRAP, paneX, y,
+                                paneWidth, 18, gallery->getHwnd(),
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                 GetModuleHandleA(nullptr), nullptr);
     SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
@@ -24,9 +25,12 @@ HWND infoLine(Window* gallery)
 
 WrapperSection::WrapperSection(Window* gallery)
     : gallery(gallery), pane(gallery), drawing(&pane),
-      combo(gallery, comboId, paneX, comboY, 200, 120, 18), menuInfo(infoLine(gallery), gallery),
+      combo(gallery, comboId, paneX, comboY, 200, 120, 18),
+      menuInfo(textLine(gallery, "Menü: noch kein Befehl", menuInfoY, menuInfoId), gallery),
       tips(gallery)
 {
+    textLine(gallery, "Bildlauf (ScrollPane): Leisten, Pfeil- und Bildtasten", paneLabelY);
+    textLine(gallery, "Auswahl (WndComboBox), Tooltips (WndToolTip)", comboLabelY);
     pane.setClient(&drawing);
     SendMessageA(combo.getHwnd(), WM_SETFONT,
                  reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);

@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include "WineWait.h"
+
 namespace RealInput {
 
 inline bool send(INPUT input) { return SendInput(1, &input, sizeof input) == 1; }
 
-// Moves the cursor to a screen point; true when it arrived there.
-inline bool moveTo(POINT p)
+// A mouse event at a screen point: the buttons' flags, or 0 for a move alone.
+inline bool mouse(POINT p, DWORD buttons)
 {
     INPUT in = {};
     in.type = INPUT_MOUSE;
@@ -18,20 +20,27 @@ inline bool moveTo(POINT p)
     // on the pixel itself.
     in.mi.dx = p.x * 65536 / GetSystemMetrics(SM_CXSCREEN) + 1;
     in.mi.dy = p.y * 65536 / GetSystemMetrics(SM_CYSCREEN) + 1;
-    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    POINT at = {};
-    return send(in) && GetCursorPos(&at) && at.x == p.x && at.y == p.y;
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
+    return send(in);
 }
 
+// Moves the cursor to a screen point; true when it is there. Under Wine a pointer event of X
+// that was still on its way can move the cursor once more, so the move is repeated until the
+// cursor stays.
+inline bool moveTo(POINT p)
+{
+    auto there = [&] { POINT at = {}; return GetCursorPos(&at) && at.x == p.x && at.y == p.y; };
+    for (int attempt = 0; attempt < 5; ++attempt)
+        if (mouse(p, 0) && waitUntil(there, 400))
+            return true;
+    return false;
+}
+
+// Both button events carry the point too, so nothing can move the click away from it.
 inline bool click(POINT p, bool right = false)
 {
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dwFlags = right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    if (!moveTo(p) || !send(in))
-        return false;
-    in.mi.dwFlags = right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    return send(in);
+    return moveTo(p) && mouse(p, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN) &&
+           mouse(p, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
 }
 
 inline bool key(WORD virtualKey)
