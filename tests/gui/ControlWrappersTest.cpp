@@ -32,7 +32,6 @@ struct Pane : ScrollPane, Plain {
     Pane() : Plain(WS_POPUP | WS_VISIBLE, 200, 100, nullptr) {}
 };
 
-int barPos(HWND w, int bar) { return GetScrollPos(w, bar); }
 bool shown(HWND w, DWORD bar) { return (GetWindowLongA(w, GWL_STYLE) & bar) != 0; }
 
 } // namespace
@@ -47,9 +46,7 @@ TEST(ScrollPaneTest, BarsFollowSizesAndEveryRequestMovesTheClient)
     RECT visible;
     GetClientRect(p, &visible);
     int lastY = 300 - visible.bottom, lastX = 500 - visible.right;
-    SCROLLINFO info = {};
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_ALL;
+    SCROLLINFO info = {sizeof(info), SIF_ALL, 0, 0, 0, 0, 0};
     ASSERT_TRUE(GetScrollInfo(p, SB_VERT, &info));
     EXPECT_EQ(299, info.nMax);
     EXPECT_EQ(static_cast<UINT>(visible.bottom), info.nPage);
@@ -71,7 +68,7 @@ TEST(ScrollPaneTest, BarsFollowSizesAndEveryRequestMovesTheClient)
         SCOPED_TRACE(testing::Message() << r.msg << " " << r.request << " from " << r.from);
         EXPECT_EQ(r.to, got);
         EXPECT_EQ(-got, vertical ? at.y : at.x);
-        EXPECT_EQ(r.to, barPos(p, vertical ? SB_VERT : SB_HORZ));
+        EXPECT_EQ(r.to, GetScrollPos(p, vertical ? SB_VERT : SB_HORZ));
         EXPECT_EQ(r.to != r.from, pane.isScrolled());
         EXPECT_FALSE(pane.isScrolled());
     }

@@ -30,10 +30,11 @@ inline bool mouse(POINT p, DWORD buttons)
 inline bool moveTo(POINT p)
 {
     auto there = [&] { POINT at = {}; return GetCursorPos(&at) && at.x == p.x && at.y == p.y; };
-    for (int attempt = 0; attempt < 5; ++attempt)
-        if (mouse(p, 0) && waitUntil(there, 400))
-            return true;
-    return false;
+    int attempts = 0;
+    while (!(mouse(p, 0) && waitUntil(there, 400)))
+        if (++attempts == 5)
+            return false;
+    return true;
 }
 
 // Both button events carry the point too, so nothing can move the click away from it.
@@ -48,10 +49,9 @@ inline bool key(WORD virtualKey)
     INPUT in = {};
     in.type = INPUT_KEYBOARD;
     in.ki.wVk = virtualKey;
-    if (!send(in))
-        return false;
+    bool down = send(in);
     in.ki.dwFlags = KEYEVENTF_KEYUP;
-    return send(in);
+    return send(in) && down;
 }
 
 } // namespace RealInput
