@@ -10,6 +10,7 @@
 
 #include "ChannelTestUtil.h"
 #include "DeviceNumberPage.h"
+#include "HandleCount.h"
 #include "PageHost.h"
 #include "VlxTestPage.h"
 #include "VlxUsbCodes.h"
@@ -184,23 +185,15 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
         CloseHandle(snapshot);
         return n;
     };
-    // GetProcessHandleCount and PrivateUsage are 0 under Wine: probe handles, add up regions.
-    auto handlesAndMemory = [] {
-        std::pair<long, SIZE_T> f(0, 0);
-        DWORD flags;
-        for (ULONG_PTR h = 4; h < 0x10000; h += 4)
-            f.first += GetHandleInformation(reinterpret_cast<HANDLE>(h), &flags) != 0;
-        MEMORY_BASIC_INFORMATION m;
-        for (char* a = nullptr; VirtualQuery(a, &m, sizeof m); a = static_cast<char*>(m.BaseAddress) + m.RegionSize)
-            f.second += m.State == MEM_COMMIT && m.Type == MEM_PRIVATE ? m.RegionSize : 0;
-        return f;
-    };
     long const idle = threads();
-    std::pair<long, SIZE_T> before;
+    long handles = 0;
+    SIZE_T memory = 0;
     DWORD slowest = 0;
     for (int i = -1; i < atoi(cycles); ++i) {  // cycle -1 warms up
-        if (i == 0)
-            before = handlesAndMemory();
+        if (i == 0) {
+            handles = openHandles();
+            memory = committedPrivateBytes();
+        }
         SimClient::vlxClearLog(3);
         open<VlxTestPage>();
         click(IDC_LOOP_READ_THREAD);
@@ -212,12 +205,11 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
         slowest = std::max(slowest, GetTickCount() - start);
         ASSERT_EQ(0x02u, sent(VLX_SEND_TEST_COMMAND, 1).back()) << "cycle " << i;
     }
-    std::pair<long, SIZE_T> after = handlesAndMemory();
     printf("%s cycles: slowest close %lu ms; threads %ld idle, %ld after; handles %ld -> %ld; "
-           "committed private bytes %lu -> %lu\n", cycles, slowest, idle, threads(), before.first,
-           after.first, (unsigned long)before.second, (unsigned long)after.second);
+           "committed private bytes %lu -> %lu\n", cycles, slowest, idle, threads(), handles,
+           openHandles(), (unsigned long)memory, (unsigned long)committedPrivateBytes());
     EXPECT_LT(slowest, 2000u);
     EXPECT_EQ(idle, threads());
-    EXPECT_EQ(before.first, after.first);
-    EXPECT_LT(after.second, before.second + 1024 * 1024);
+    EXPECT_EQ(handles, openHandles());
+    EXPECT_LT(committedPrivateBytes(), memory + 1024 * 1024);
 }

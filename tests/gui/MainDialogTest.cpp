@@ -59,6 +59,13 @@ protected:
     }
     // Selects a tab as a click does: with TCN_SELCHANGING and TCN_SELCHANGE.
     void pickTab(int index) { SendMessageA(item(IDC_TABS), TCM_SETCURFOCUS, index, 0); }
+    // Whether the tabs show, and the status line.
+    std::string tabsAndStatus()
+    {
+        char status[64] = "";
+        GetDlgItemTextA(dialog->getHwnd(), IDC_STATUS, status, sizeof status);
+        return (IsWindowVisible(item(IDC_TABS)) ? "tabs, " : "no tabs, ") + std::string(status);
+    }
 
     Window host{CreateWindowExA(0, "STATIC", "Host", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500,
                                 nullptr, nullptr, nullptr, nullptr),
@@ -106,16 +113,40 @@ TEST_F(MainDialogPagesTest, OldPageGoesBeforeTheNewOneComes)
     send(IDC_DEVICE_LIST, CBN_SELCHANGE);
     EXPECT_EQ(Events({"destroy 3", "create 1 3"}), events);
     EXPECT_EQ(0, SendMessageA(item(IDC_TABS), TCM_GETCURSEL, 0, 0));
+    // Refreshing from another tab: back to Info, for the first number again.
+    pickTab(2);
+    events.clear();
+    send(IDC_REFRESH, BN_CLICKED);
+    EXPECT_EQ(Events({"destroy 3", "create 1 1"}), events);
+    EXPECT_EQ(0, SendMessageA(item(IDC_TABS), TCM_GETCURSEL, 0, 0));
+    EXPECT_EQ("tabs, ", tabsAndStatus());
     // No device: the page stays, hidden with the tabs, until a number is found again.
     events.clear();
     SimClient::vlxRemove(1);
     SimClient::vlxRemove(3);
     send(IDC_REFRESH, BN_CLICKED);
     EXPECT_TRUE(events.empty());
+    EXPECT_EQ("no tabs, Kein Gerät angeschlossen.", tabsAndStatus());
     SimClient::vlxAdd(9);
     send(IDC_REFRESH, BN_CLICKED);
     EXPECT_EQ(Events({"destroy 1", "create 1 9"}), events);
+    EXPECT_EQ("tabs, ", tabsAndStatus());
     events.clear();
     dialog.reset();
     EXPECT_EQ(Events({"destroy 1"}), events);
+}
+
+// Outside service mode the tab "Gerätenummer" comes only for a device above 1 found at the
+// start, not for one found later.
+TEST_F(MainDialogPagesTest, DeviceFoundLaterAddsNoTab)
+{
+    ProgramSettings::serviceMode = false;
+    SimClient::vlxRemove(3);
+    dialog.reset();
+    dialog.reset(new MainDialog(&host));
+    EXPECT_EQ(3, SendMessageA(item(IDC_TABS), TCM_GETITEMCOUNT, 0, 0));
+    SimClient::vlxAdd(7);
+    send(IDC_REFRESH, BN_CLICKED);
+    EXPECT_EQ(2, SendMessageA(item(IDC_DEVICE_LIST), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(3, SendMessageA(item(IDC_TABS), TCM_GETITEMCOUNT, 0, 0));
 }

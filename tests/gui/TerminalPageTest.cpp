@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "HandleCount.h"
 #include "KrxApp.h"
 #include "SimClient.h"
 #include "TerminalFormat.h"
@@ -56,24 +57,6 @@ TEST_F(TerminalPageTest, ListUsesCourierUntilThePageGoes)
     EXPECT_EQ(0u, GetObjectType(font)) << "font not deleted";
 }
 
-// Handles open in this process (Wine's GetProcessHandleCount gives 0) and committed private memory.
-unsigned openHandles()
-{
-    unsigned count = 0;
-    DWORD flags;
-    for (ULONG_PTR h = 4; h < 0x10000; h += 4)
-        count += GetHandleInformation((HANDLE)h, &flags) != 0;
-    return count;
-}
-SIZE_T committedPrivate()
-{
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION m;
-    for (char* at = nullptr; VirtualQuery(at, &m, sizeof m) == sizeof m; at = (char*)m.BaseAddress + m.RegionSize)
-        total += m.State == MEM_COMMIT && m.Type == MEM_PRIVATE ? m.RegionSize : 0;
-    return total;
-}
-
 // Asynchronous and synchronous; KRX_TERMINAL_CYCLES cycles (scripts/terminal-cycles runs 1000).
 TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
 {
@@ -100,15 +83,15 @@ TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
         };
         for (int i = 0; i < 5; ++i) // warm-up: the system's first-use allocations
             ASSERT_TRUE(cycle());
-        unsigned handles = openHandles();
-        SIZE_T memory = committedPrivate();
+        long handles = openHandles();
+        SIZE_T memory = committedPrivateBytes();
         for (int i = 0; i < cycles; ++i)
             ASSERT_TRUE(cycle()) << "cycle " << i << ": no blocked read or not disconnected";
-        std::printf("%s: %d cycles, handles %u -> %u, committed private memory %lu KB -> %lu KB, longest disconnect %lu ms\n",
+        std::printf("%s: %d cycles, handles %ld -> %ld, committed private memory %lu KB -> %lu KB, longest disconnect %lu ms\n",
                     asynchronous ? "asynchronous" : "synchronous", cycles, handles, openHandles(),
-                    (unsigned long)(memory / 1024), (unsigned long)(committedPrivate() / 1024), longest);
+                    (unsigned long)(memory / 1024), (unsigned long)(committedPrivateBytes() / 1024), longest);
         EXPECT_LE(openHandles(), handles + 2);
-        EXPECT_LE(committedPrivate(), memory + 256 * 1024);
+        EXPECT_LE(committedPrivateBytes(), memory + 256 * 1024);
         EXPECT_LT(longest, 2000u);
     }
     EXPECT_TRUE(waitUntil([] { return SimClient::krxState(3).open == 0; }, 5000)) << "device still open";

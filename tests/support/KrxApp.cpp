@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -136,24 +138,29 @@ HWND KrxApp::mainControl(int id, DWORD timeoutMs)
     return dialog == nullptr ? nullptr : GetDlgItem(dialog, id);
 }
 
+std::vector<HWND> KrxApp::pages()
+{
+    std::vector<HWND> all;
+    HWND t = tabs();
+    for (HWND p = t ? FindWindowExA(t, nullptr, "#32770", nullptr) : nullptr; p != nullptr;
+         p = FindWindowExA(t, p, "#32770", nullptr))
+        all.push_back(p);
+    return all;
+}
+
 HWND KrxApp::page()
 {
-    HWND t = tabs();
-    for (HWND child = t ? FindWindowExA(t, nullptr, "#32770", nullptr) : nullptr; child != nullptr;
-         child = FindWindowExA(t, child, "#32770", nullptr))
-        if (IsWindowVisible(child))
-            return child;
+    for (HWND p : pages())
+        if (IsWindowVisible(p))
+            return p;
     return nullptr;
 }
 
 HWND KrxApp::waitPage(int controlId, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    waitUntil([&] {
-        found = page();
-        return found != nullptr && GetDlgItem(found, controlId) != nullptr;
-    }, timeoutMs);
-    return found != nullptr && GetDlgItem(found, controlId) != nullptr ? found : nullptr;
+    auto shown = [&] { return (found = page()) != nullptr && GetDlgItem(found, controlId) != nullptr; };
+    return waitUntil(shown, timeoutMs) ? found : nullptr;
 }
 
 std::vector<HWND> KrxApp::dialogs()
@@ -161,16 +168,18 @@ std::vector<HWND> KrxApp::dialogs()
     return topWindows(process.dwProcessId, "#32770", nullptr);
 }
 
-HWND KrxApp::findDialog(std::string const& caption)
+HWND KrxApp::findDialog(std::string const& caption, int withControl)
 {
-    std::vector<HWND> all = topWindows(process.dwProcessId, "#32770", caption.c_str());
-    return all.empty() ? nullptr : all.front();
+    for (HWND d : topWindows(process.dwProcessId, "#32770", caption.c_str()))
+        if (withControl == 0 || (GetDlgItem(d, std::abs(withControl)) != nullptr) == (withControl > 0))
+            return d;
+    return nullptr;
 }
 
-HWND KrxApp::waitDialog(std::string const& caption, DWORD timeoutMs)
+HWND KrxApp::waitDialog(std::string const& caption, DWORD timeoutMs, int withControl)
 {
     HWND found = nullptr;
-    waitUntil([&] { return (found = findDialog(caption)) != nullptr; }, timeoutMs);
+    waitUntil([&] { return (found = findDialog(caption, withControl)) != nullptr; }, timeoutMs);
     return found;
 }
 
@@ -341,56 +350,49 @@ std::string KrxApp::screenshot(HWND window, std::string const& name)
     RECT r;
     if (window == nullptr || !GetWindowRect(window, &r) || r.right <= r.left || r.bottom <= r.top)
         return "";
-    int width = r.right - r.left, height = r.bottom - r.top;
     // Let the program finish painting what it just changed.
     waitUntil([] { return false; }, 300);
-    DWORD imageSize = (((width * 3) + 3) & ~3u) * height;
     BITMAPINFOHEADER header = {};
     header.biSize = sizeof(header);
-    header.biWidth = width;
-    header.biHeight = height; // bottom-up, as a BMP file stores it
+    header.biWidth = r.right - r.left;
+    header.biHeight = r.bottom - r.top; // bottom-up, as a BMP file stores it
     header.biPlanes = 1;
     header.biBitCount = 24;
-    header.biCompression = BI_RGB;
-    header.biSizeImage = imageSize;
+    LONG const stride = (header.biWidth * 3 + 3) & ~3;
+    header.biSizeImage = stride * header.biHeight;
+    std::vector<char> bits(header.biSizeImage);
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS,
-                                      &bits, nullptr, 0);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, header.biWidth, header.biHeight);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    bool ok = bitmap != nullptr && BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+    bool ok = BitBlt(memory, 0, 0, header.biWidth, header.biHeight, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, old);
-    GdiFlush();
-    // A window that was not drawn, or a capture of nothing, comes out as one colour.
-    DWORD const stride = ((width * 3) + 3) & ~3u;
-    bool drawn = false;
-    for (int y = 0; ok && !drawn && y < height; ++y)
-        for (int x = 0; !drawn && x < width; ++x)
-            drawn = memcmp(static_cast<char*>(bits) + y * stride + x * 3, bits, 3) != 0;
-    ok = ok && drawn;
-    std::string folder = windowsPath(KRX_ARTEFACTS);
-    CreateDirectoryA(folder.c_str(), nullptr);
-    folder += "\\screenshots";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::string path = folder + "\\" + name + ".bmp";
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageSize;
-    HANDLE h = ok ? CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr)
-                  : INVALID_HANDLE_VALUE;
-    DWORD done = 0;
-    ok = h != INVALID_HANDLE_VALUE && WriteFile(h, &file, sizeof(file), &done, nullptr) &&
-         WriteFile(h, &header, sizeof(header), &done, nullptr) &&
-         WriteFile(h, bits, imageSize, &done, nullptr);
-    if (h != INVALID_HANDLE_VALUE)
-        CloseHandle(h);
-    if (bitmap != nullptr)
-        DeleteObject(bitmap);
+    ok = ok && GetDIBits(memory, bitmap, 0, header.biHeight, bits.data(),
+                         reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == header.biHeight;
+    DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    return ok ? path : "";
+    // A window that was not drawn, or a capture of nothing, comes out as one colour.
+    bool drawn = false;
+    for (LONG y = 0; ok && !drawn && y < header.biHeight; ++y)
+        for (LONG x = 0; !drawn && x < header.biWidth; ++x)
+            drawn = memcmp(&bits[y * stride + x * 3], bits.data(), 3) != 0;
+    if (!drawn)
+        return "";
+    std::string path = windowsPath(KRX_ARTEFACTS);
+    CreateDirectoryA(path.c_str(), nullptr);
+    path += "\\screenshots";
+    CreateDirectoryA(path.c_str(), nullptr);
+    path += "\\" + name + ".bmp";
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<char const*>(&file), sizeof(file));
+    out.write(reinterpret_cast<char const*>(&header), sizeof(header));
+    out.write(bits.data(), bits.size());
+    return out.good() ? path : "";
 }
 
 long KrxApp::waitExit(DWORD timeoutMs)

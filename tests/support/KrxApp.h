@@ -37,15 +37,17 @@ public:
     HWND mainWindow(DWORD timeoutMs = 20000);
     HWND mainDialog(DWORD timeoutMs = 20000);
     HWND mainControl(int id, DWORD timeoutMs = 20000);
-    // The visible page dialog inside the tab control, or null; waitPage waits for one that has
-    // a control with this id.
+    // The page dialogs inside the tab control, visible or not; the visible one, or null;
+    // waitPage waits for one that has a control with this id.
+    std::vector<HWND> pages();
     HWND page();
     HWND waitPage(int controlId, DWORD timeoutMs = 10000);
 
-    // Visible top-level dialogs (#32770) of the program: all, or the first with this caption.
+    // Visible top-level dialogs (#32770) of the program: all, or the first with this caption
+    // that has the control withControl (negative: that lacks it; 0: any).
     std::vector<HWND> dialogs();
-    HWND findDialog(std::string const& caption);
-    HWND waitDialog(std::string const& caption, DWORD timeoutMs = 10000);
+    HWND findDialog(std::string const& caption, int withControl = 0);
+    HWND waitDialog(std::string const& caption, DWORD timeoutMs = 10000, int withControl = 0);
     // The text of a message box (its static control 0xFFFF).
     static std::string messageBoxText(HWND box);
     // Waits for the box, presses the button, waits until it is gone; the box's text, or "" with

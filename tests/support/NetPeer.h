@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "TestFiles.h"
+#include "WineWait.h"
 
 // A file shared with the peer: its Unix name for the peer, its Windows name for us.
 struct PeerFile
@@ -23,9 +24,7 @@ struct PeerFile
         static int serial = 0;
         unixPath = "/tmp/krxnet_" + std::to_string(GetCurrentProcessId()) + "_" +
                    std::to_string(++serial) + "_" + stem;
-        winPath = "Z:" + unixPath;
-        for (char& c : winPath)
-            c = c == '/' ? '\\' : c;
+        winPath = windowsPath(unixPath);
     }
     ~PeerFile() { DeleteFileA(winPath.c_str()); }
     bool exists() { return GetFileAttributesA(winPath.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -34,15 +33,9 @@ struct PeerFile
 };
 
 // Polls a condition; false when it still fails after the time-out.
-inline bool waitFor(std::function<bool()> const& condition, int timeoutMs = 60000)
+inline bool waitFor(std::function<bool()> const& condition, DWORD timeoutMs = 60000)
 {
-    auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        Sleep(5);
-    }
-    return true;
+    return waitUntil(condition, timeoutMs);
 }
 
 // "server PORTFILE MODE ARGS" or "client PORT MODE ARGS" (see netpeer.py).

@@ -26,23 +26,25 @@ struct PageHost
 inline std::string answerBox(std::string const& caption, std::function<void()> action,
                              bool press = true, HWND* box = nullptr)
 {
-    std::atomic<HWND> found{nullptr};
-    std::atomic<bool> done{false};
+    HWND found = nullptr;
     std::string text;
+    std::atomic<bool> done{false};
     std::thread watcher([&] {
-        for (DWORD start = GetTickCount(); !found && GetTickCount() - start < 10000; Sleep(20)) {
+        waitUntil([&] {
             HWND w = FindWindowA("#32770", caption.c_str());
             DWORD pid = 0;
-            if (w && GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId()) {
-                text = KrxApp::text(GetDlgItem(w, 0xFFFF));
-                if (press)
-                    PostMessageA(w, WM_COMMAND, IDOK, 0);
-                found = w;
-            }
+            return w && GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId() &&
+                   (found = w) != nullptr;
+        }, 10000);
+        if (found != nullptr) {
+            text = KrxApp::messageBoxText(found);
+            if (press)
+                PostMessageA(found, WM_COMMAND, IDOK, 0);
         }
         done = true;
     });
     action();
+    // A box that a worker asks this thread to show comes only while its messages are served.
     waitUntil([&] { return done.load(); }, 11000);
     watcher.join();
     if (box)

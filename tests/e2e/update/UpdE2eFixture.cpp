@@ -22,9 +22,10 @@ bool startsWith(std::string const& text, std::string const& prefix)
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
-std::map<unsigned, unsigned char> UpdE2eFixture::smallImage()
+std::string smallImage(unsigned char major, unsigned char minor)
 {
-    return {{0x0000, 0x02}, {0x0001, 0x0B}, {0x0002, 0x33}, {0x7000, 0x01}, {0x7001, 0x08}};
+    return hexRecord(0x0000, 0, "\x02\x0B\x33") + "\r\n" +
+           hexRecord(0x7000, 0, std::string{char(major), char(minor)}) + "\r\n" + END_RECORD + "\r\n";
 }
 
 std::string UpdE2eFixture::writeFile(std::string const& name, std::string const& content)
@@ -40,72 +41,54 @@ std::string UpdE2eFixture::writeFile(std::string const& name, std::string const&
 
 void UpdE2eFixture::SetUp()
 {
-    try {
-        SimClient::resetAll();
-        SimClient::vlxAdd(DEVICE);
-        SimClient::krxAdd(DEVICE);
-    } catch (std::exception& e) {
-        FAIL() << "simulated devices not reachable: " << e.what();
-    }
+    SimClient::resetAll();
+    SimClient::vlxAdd(DEVICE);
+    SimClient::krxAdd(DEVICE);
 }
 
 void UpdE2eFixture::TearDown()
 {
-    if (app->isRunning()) {
-        EXPECT_EQ(app->close(), 0) << "the program did not end when its main window was closed";
+    if (app.isRunning()) {
+        EXPECT_EQ(app.close(), 0) << "the program did not end when its main window was closed";
     }
 }
 
 void UpdE2eFixture::startAtInfoPage(std::string const& arguments)
 {
-    ASSERT_TRUE(app->start(arguments)) << "could not start the program, error " << GetLastError();
-    ASSERT_NE(app->waitPage(IDC_VLX_DRIVER_TEXT), (HWND)NULL) << "no Info page";
-    EXPECT_EQ(app->findDialog("Fehler"), (HWND)NULL) << "unexpected error box";
+    ASSERT_TRUE(app.start(arguments)) << "could not start the program, error " << GetLastError();
+    ASSERT_NE(app.waitPage(IDC_VLX_DRIVER_TEXT), (HWND)NULL) << "no Info page";
+    EXPECT_EQ(app.findDialog("Fehler"), (HWND)NULL) << "unexpected error box";
 }
 
 HWND UpdE2eFixture::openUpdatePage()
 {
     // The tabs are there once the main window shows (after any box of the Info page).
-    if (app->waitPage(IDC_VLX_DRIVER_TEXT) == NULL || !app->selectTab(std::string("Update"))) {
+    if (app.waitPage(IDC_VLX_DRIVER_TEXT) == NULL || !app.selectTab(std::string("Update"))) {
         std::string seen;
-        for (std::string const& t : app->tabTexts())
+        for (std::string const& t : app.tabTexts())
             seen += " [" + t + "]";
-        for (HWND d : app->dialogs())
+        for (HWND d : app.dialogs())
             seen += " dialog \"" + KrxApp::text(d) + "\"";
         ADD_FAILURE() << "the tab \"Update\" could not be picked; seen:" << seen;
         return NULL;
     }
-    HWND page = app->waitPage(IDC_FIRMWARE_UPDATE);
+    HWND page = app.waitPage(IDC_FIRMWARE_UPDATE);
     EXPECT_NE(page, (HWND)NULL) << "the Update page did not appear";
     return page;
 }
 
-HWND UpdE2eFixture::firmwareDialog(int controlId, DWORD timeoutMs)
+bool UpdE2eFixture::firmwareSent()
 {
-    HWND found = NULL;
-    waitUntil([&] {
-        for (HWND d : app->dialogs())
-            if (KrxApp::text(d) == "Firmwareupdate" &&
-                (GetDlgItem(d, controlId < 0 ? -controlId : controlId) != NULL) == (controlId > 0))
-                return (found = d) != NULL;
-        return false;
-    }, timeoutMs);
-    return found;
-}
-
-std::vector<Payload> UpdE2eFixture::firmwarePayloads()
-{
-    std::vector<Payload> payloads;
     for (SimRequest const& r : SimClient::vlxLog(DEVICE))
         if (r.code == VLX_WRITE_FIRMWARE_BLOCK)
-            payloads.push_back(r.payload);
-    return payloads;
+            return true;
+    return false;
 }
 
 std::string UpdE2eFixture::answerBox(char const* caption, int button)
 {
     std::string error;
-    std::string text = app->answer(caption, button, 20000, &error);
+    std::string text = app.answer(caption, button, 20000, &error);
     EXPECT_EQ(error, "");
     return text;
 }
@@ -132,7 +115,7 @@ UpdateRun UpdE2eFixture::follow(HWND dialog)
             run.finalProgress = (int)position;
             break;
         }
-        HWND box = app->findDialog("Fehler beim Firmwareupdate");
+        HWND box = app.findDialog("Fehler beim Firmwareupdate");
         if (box != NULL) {
             EXPECT_TRUE(run.errorBox.empty()) << "a second error box";
             run.errorBox = KrxApp::messageBoxText(box);

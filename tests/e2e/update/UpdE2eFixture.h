@@ -3,12 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "FirmwareImage.h"
+#include "HexRecord.h"
 #include "KrxApp.h"
 #include "SimClient.h"
 
@@ -28,16 +26,17 @@ std::string itemText(HWND dialog, int id);
 void click(HWND dialog, int id);
 // True when text starts with prefix.
 bool startsWith(std::string const& text, std::string const& prefix);
+// The command station (and feedback interface) every test starts with.
+unsigned const DEVICE = 1;
+// Intel HEX text of bytes 02 0B 33 at 0x0000 and the version major.minor at 0x7000.
+std::string smallImage(unsigned char major = 1, unsigned char minor = 8);
 
 class UpdE2eFixture : public ::testing::Test
 {
 protected:
-    static const unsigned DEVICE = 1;
-    // Bytes at 0x0000-0x0002 and 0x7000-0x7001 (version 1.08).
-    static std::map<unsigned, unsigned char> smallImage();
     // Writes a file beside the test's artefacts; returns its Windows path.
     static std::string writeFile(std::string const& name, std::string const& content);
-    std::string smallImageFile() { return writeFile("small-image.hex", makeIntelHex(smallImage())); }
+    std::string smallImageFile() { return writeFile("small-image.hex", smallImage()); }
 
     void SetUp() override;
     void TearDown() override;
@@ -45,12 +44,13 @@ protected:
     // Starts the program; the Info page must come without a message box.
     void startAtInfoPage(std::string const& arguments);
     HWND openUpdatePage();
-    // A visible dialog "Firmwareupdate" of the program that has (or, with a negative id, lacks)
-    // that control; null when none comes in time.
-    HWND firmwareDialog(int controlId, DWORD timeoutMs = 20000);
-
-    // Every firmware payload the command station received, in order.
-    std::vector<Payload> firmwarePayloads();
+    // A visible dialog "Firmwareupdate" that has (or, with a negative id, lacks) that control.
+    HWND firmwareDialog(int controlId, DWORD timeoutMs = 20000)
+    {
+        return app.waitDialog("Firmwareupdate", timeoutMs, controlId);
+    }
+    // True when the command station received a firmware request.
+    bool firmwareSent();
     // Answers a message box with this caption with that button and returns its text.
     std::string answerBox(char const* caption, int button = IDOK);
     // Follows the progress dialog until OK is enabled, answering the error box on the way.
@@ -62,9 +62,7 @@ protected:
     // Presses OK and waits until the dialog is gone and the page that opened it is idle.
     void closeProgress(HWND dialog, HWND owner);
 
-    // A program runs once: a test that starts it again takes a new one.
-    void restart() { app.reset(new KrxApp()); }
-    std::unique_ptr<KrxApp> app{new KrxApp()};
+    KrxApp app;
 };
 
 #endif

@@ -42,19 +42,17 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepInOrder)
     EXPECT_EQ(itemText(page, IDC_INSTALLED_VERSION), "1.05");
     EXPECT_EQ(itemText(page, IDC_AVAILABLE_VERSION), "1.08");
     EXPECT_EQ(itemText(page, IDC_SOURCE), file);
-    EXPECT_NE(app->screenshot(app->mainWindow(), "update-page"), "");
+    EXPECT_NE(app.screenshot(app.mainWindow(), "update-page"), "");
 
     // Late-completing requests make every step last long enough to be seen.
     SimClient::vlxSetPending(DEVICE, 400);
     SimClient::vlxClearLog(DEVICE);
     click(page, IDC_FIRMWARE_UPDATE);
-    ASSERT_NE(app->waitDialog("Firmwareupdate", 20000), (HWND)NULL) << "no question";
+    ASSERT_NE(app.waitDialog("Firmwareupdate", 20000), (HWND)NULL) << "no question";
     // What the device reports once it runs the new firmware: read again only after the update.
     SimClient::vlxSetVersion(DEVICE, 1, 8, 0);
     // The file changes too, but the page keeps the available version of the source it loaded.
-    std::map<unsigned, unsigned char> newer = smallImage();
-    newer[0x7000] = 2;
-    writeFile("small-image.hex", makeIntelHex(newer));
+    writeFile("small-image.hex", smallImage(2, 8));
     HWND dialog = NULL;
     UpdateRun run = update(NULL, 0, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
@@ -62,7 +60,7 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepInOrder)
     EXPECT_EQ(withoutFirst(run.statuses, std::string()), (Texts{INIT, EMERGENCY_PART, NORMAL_PART, RESET, DONE}));
     EXPECT_EQ(withoutFirst(run.progress, 0), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(run.errorBox, "");
-    EXPECT_NE(app->screenshot(dialog, "progress-dialog-end"), "");
+    EXPECT_NE(app.screenshot(dialog, "progress-dialog-end"), "");
     SimClient::vlxSetPending(DEVICE, 0, false);
     closeProgress(dialog, page);
     EXPECT_EQ(itemText(page, IDC_INSTALLED_VERSION), "1.08") << "installed version not read again";
@@ -70,99 +68,59 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepInOrder)
     EXPECT_EQ(itemText(page, IDC_SOURCE), file);
 }
 
-// Runs of the small image that end early or skip a part, in emergency mode (no question) and in
-// test mode ("Notbetrieb testen" stops after the emergency part, or at once on an emergency device).
-TEST_F(UpdE2eUpdatePage, EmergencyAndTestModeRuns)
+// Runs of the small image without the question on a device in emergency mode, and in test mode
+// ("Notbetrieb testen" stops after the emergency part).
+struct ModeRun
 {
-    struct Case
-    {
-        char const* name;
-        bool emergencyDevice;
-        int button;
-        char const* question; // null: none may come
-        Texts statuses;
-        std::vector<int> progress;
-        char const* errorBox;
-        char const* finalStatus;
-    } const cases[] = {
-        {"emergency update", true, IDC_FIRMWARE_UPDATE, nullptr, {INIT, NORMAL_PART, RESET, DONE}, {1, 3, 4}, "", DONE},
-        {"test mode", false, IDC_TEST_EMERGENCY, SAME, {INIT, EMERGENCY_PART, FAILED}, {1, 2}, "Testabbruch!", FAILED},
-        {"test mode in emergency", true, IDC_TEST_EMERGENCY, nullptr, {INIT, FAILED}, {1}, "Testabbruch!", FAILED},
-    };
-    for (Case const& c : cases) {
-        SCOPED_TRACE(c.name);
-        SetUp();
-        restart();
-        SimClient::vlxSetVersion(DEVICE, 1, 8, c.emergencyDevice ? 1 : 0);
-        if (c.emergencyDevice) {
-            ASSERT_TRUE(app->start("-s" + smallImageFile()));
-            EXPECT_NE(answerBox("Notfallbetrieb", IDCANCEL), "");
-        } else {
-            startAtInfoPage("-s" + smallImageFile());
-        }
-        HWND page = openUpdatePage();
-        ASSERT_NE(page, (HWND)NULL);
-        ASSERT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_TEST_EMERGENCY))) << "no test button with -s";
-        EXPECT_EQ(itemText(page, IDC_TEST_EMERGENCY), "Notbetrieb testen");
-        SimClient::vlxSetPending(DEVICE, 300);
-        HWND dialog = NULL;
-        UpdateRun run = update(page, c.button, c.question ? IDYES : 0, &dialog);
-        ASSERT_TRUE(run.finished);
-        EXPECT_EQ(firmwareDialog(-IDC_PROGRESS_BAR, 0), (HWND)NULL) << "a question besides the dialog";
-        if (c.question) {
-            EXPECT_EQ(run.question, c.question);
-        }
-        EXPECT_EQ(withoutFirst(run.statuses, std::string()), c.statuses);
-        EXPECT_EQ(withoutFirst(run.progress, 0), c.progress);
-        EXPECT_EQ(run.finalProgress, c.progress.back());
-        EXPECT_EQ(run.errorBox, c.errorBox);
-        EXPECT_EQ(run.finalStatus, c.finalStatus);
-        SimClient::vlxSetPending(DEVICE, 0, false);
-        closeProgress(dialog, page);
-        EXPECT_EQ(app->close(), 0);
-    }
-}
+    char const* name;
+    bool emergencyDevice;
+    int button;
+    char const* question; // null: none may come
+    Texts statuses;
+    std::vector<int> progress;
+    char const* errorBox;
+    char const* finalStatus;
+};
 
-TEST_F(UpdE2eUpdatePage, DeviceGoneBeforeTheUpdateFailsAtOpening)
+class UpdE2eModeRun : public UpdE2eFixture, public ::testing::WithParamInterface<ModeRun>
 {
-    startAtInfoPage("");
+};
+
+TEST_P(UpdE2eModeRun, ShowsItsStepsAndEnd)
+{
+    ModeRun const& c = GetParam();
+    SCOPED_TRACE(c.name);
+    SimClient::vlxSetVersion(DEVICE, 1, 8, c.emergencyDevice ? 1 : 0);
+    if (c.emergencyDevice) {
+        ASSERT_TRUE(app.start("-s" + smallImageFile()));
+        EXPECT_NE(answerBox("Notfallbetrieb", IDCANCEL), "");
+    } else {
+        startAtInfoPage("-s" + smallImageFile());
+    }
     HWND page = openUpdatePage();
     ASSERT_NE(page, (HWND)NULL);
-    SimClient::vlxRemove(DEVICE);
-    SimClient::vlxAdd(2); // a device the update must not turn to instead
+    ASSERT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_TEST_EMERGENCY))) << "no test button with -s";
+    EXPECT_EQ(itemText(page, IDC_TEST_EMERGENCY), "Notbetrieb testen");
+    SimClient::vlxSetPending(DEVICE, 300);
     HWND dialog = NULL;
-    UpdateRun run = update(page, IDC_FIRMWARE_UPDATE, IDYES, &dialog);
+    UpdateRun run = update(page, c.button, c.question ? IDYES : 0, &dialog);
     ASSERT_TRUE(run.finished);
-    EXPECT_TRUE(startsWith(run.errorBox, "Fehler beim Öffnen des Vlx-Usb-Treibers.\n")) << run.errorBox;
-    EXPECT_EQ(run.finalStatus, FAILED);
-    EXPECT_EQ(run.finalProgress, 0);
-    EXPECT_EQ(SimClient::vlxDevices(), std::vector<unsigned>{2});
-    EXPECT_TRUE(SimClient::vlxLog(2).empty()) << "device 2 was used";
-    click(dialog, IDOK);
-    // Reading the installed version again fails the same way.
-    std::string again = answerBox("Fehler beim Erkennen der Firmwareversion");
-    EXPECT_TRUE(startsWith(again, "Fehler beim Öffnen des Vlx-Usb-Treibers.")) << again;
-}
-
-TEST_F(UpdE2eUpdatePage, SourceThatDoesNotParseShowsTheReaderTextInBothBoxes)
-{
-    std::string broken = makeIntelHex(smallImage());
-    broken[broken.find("\r\n") - 1] ^= 1; // last checksum digit of the first record
-    std::string file = writeFile("bad-checksum.hex", broken);
-    startAtInfoPage("-s" + file);
-    ASSERT_TRUE(app->selectTab(std::string("Update")));
-    EXPECT_EQ(answerBox("Fehler beim Erkennen der Firmwareversion"), "Ungültige Prüfsumme.");
-    HWND page = app->waitPage(IDC_FIRMWARE_UPDATE);
-    ASSERT_NE(page, (HWND)NULL);
-    EXPECT_EQ(itemText(page, IDC_AVAILABLE_VERSION), "");
-    EXPECT_EQ(itemText(page, IDC_SOURCE), file);
-    HWND dialog = NULL;
-    UpdateRun run = update(page, IDC_FIRMWARE_UPDATE, IDYES, &dialog);
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.errorBox, "Ungültige Prüfsumme.");
-    EXPECT_EQ(run.finalProgress, 0);
+    EXPECT_EQ(firmwareDialog(-IDC_PROGRESS_BAR, 0), (HWND)NULL) << "a question besides the dialog";
+    if (c.question) {
+        EXPECT_EQ(run.question, c.question);
+    }
+    EXPECT_EQ(withoutFirst(run.statuses, std::string()), c.statuses);
+    EXPECT_EQ(withoutFirst(run.progress, 0), c.progress);
+    EXPECT_EQ(run.finalProgress, c.progress.back());
+    EXPECT_EQ(run.errorBox, c.errorBox);
+    EXPECT_EQ(run.finalStatus, c.finalStatus);
+    SimClient::vlxSetPending(DEVICE, 0, false);
     closeProgress(dialog, page);
 }
+
+INSTANTIATE_TEST_SUITE_P(Rows, UpdE2eModeRun, ::testing::Values(
+    ModeRun{"emergency update", true, IDC_FIRMWARE_UPDATE, nullptr, {INIT, NORMAL_PART, RESET, DONE}, {1, 3, 4}, "", DONE},
+    ModeRun{"test mode", false, IDC_TEST_EMERGENCY, SAME, {INIT, EMERGENCY_PART, FAILED}, {1, 2}, "Testabbruch!", FAILED}));
 
 TEST_F(UpdE2eUpdatePage, DialogAnswersWithin100msAndIgnoresEscapeWhileRequestsArePending)
 {
