@@ -3,6 +3,8 @@
 // matter and is tested in-process (tests/firmware).
 #include "UpdE2eFixture.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "resource.h"
@@ -153,8 +155,12 @@ TEST_F(UpdE2eUpdatePage, DialogAnswersWithin100msAndIgnoresEscapeWhileRequestsAr
     ASSERT_TRUE(IsWindowEnabled(ok));
     EXPECT_EQ(missed, 0u) << "answered " << answered << ", slowest " << slowest << " ms";
     EXPECT_GT(answered, 50u) << "the run was too short to show anything";
+    // The bar's position, posted after the cancel command to the same thread, shows that the
+    // command has been served.
+    HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
-    Sleep(200);
+    PostMessageA(bar, PBM_SETPOS, 3, 0);
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(bar) || SendMessageA(bar, PBM_GETPOS, 0, 0) == 3; }, 5000));
     EXPECT_TRUE(IsWindow(dialog)) << "cancel closed the finished dialog";
     SimClient::vlxSetPending(DEVICE, 0, false);
     closeProgress(dialog, page);
