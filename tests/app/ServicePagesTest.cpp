@@ -211,8 +211,9 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
         ASSERT_TRUE(last != log.rend() && last->second == Bytes({4, 1, 2, 0})) << "cycle " << i;
     }
     printf("%s cycles: slowest close %lu ms; threads %ld idle, %ld after; handles %ld -> %ld; "
-           "committed private bytes %lu -> %lu\n", cycles, slowest, idle, threads(), handles,
-           openHandles(), (unsigned long)memory, (unsigned long)committedPrivateBytes());
+           "committed private bytes %lu -> %lu\n",
+           cycles, slowest, idle, threads(), handles, openHandles(), (unsigned long)memory,
+           (unsigned long)committedPrivateBytes());
     EXPECT_LT(slowest, 2000u);
     EXPECT_EQ(idle, threads());
     EXPECT_EQ(handles, openHandles());

@@ -140,9 +140,9 @@ TEST_P(TabSetE2ETest, ByDevicesAndServiceMode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TabSetE2ETest,
-                         ::testing::Values(TabCase{{1, 3}, "", fourTabs},
-                                           TabCase{{1}, "", threeTabs},
-                                           TabCase{{1}, "-s", fiveTabs}));
+                         ::testing::Values(TabCase {{1, 3}, "", fourTabs},
+                                           TabCase {{1}, "", threeTabs},
+                                           TabCase {{1}, "-s", fiveTabs}));
 
 TEST_F(MainDialogE2ETest, SwitchingTabsDestroysTheOldPageBeforeTheNextOpensTheDevice)
 {

@@ -87,9 +87,11 @@ TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
         SIZE_T memory = committedPrivateBytes();
         for (int i = 0; i < cycles; ++i)
             ASSERT_TRUE(cycle()) << "cycle " << i << ": no blocked read or not disconnected";
-        std::printf("%s: %d cycles, handles %ld -> %ld, committed private memory %lu KB -> %lu KB, longest disconnect %lu ms\n",
+        std::printf("%s: %d cycles, handles %ld -> %ld, committed private memory %lu KB -> %lu KB, "
+                    "longest disconnect %lu ms\n",
                     asynchronous ? "asynchronous" : "synchronous", cycles, handles, openHandles(),
-                    (unsigned long)(memory / 1024), (unsigned long)(committedPrivateBytes() / 1024), longest);
+                    (unsigned long)(memory / 1024), (unsigned long)(committedPrivateBytes() / 1024),
+                    longest);
         EXPECT_LE(openHandles(), handles + 2);
         EXPECT_LE(committedPrivateBytes(), memory + 256 * 1024);
         EXPECT_LT(longest, 2000u);

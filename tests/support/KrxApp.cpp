@@ -118,11 +118,13 @@ bool KrxApp::isRunning()
 HWND KrxApp::mainWindow(DWORD timeoutMs)
 {
     HWND found = nullptr;
-    waitUntil([&] {
-        std::vector<HWND> all = topWindows(process.dwProcessId, mainClass.c_str(), nullptr);
-        found = all.empty() ? nullptr : all.front();
-        return found != nullptr || !isRunning();
-    }, timeoutMs);
+    waitUntil(
+        [&] {
+            std::vector<HWND> all = topWindows(process.dwProcessId, mainClass.c_str(), nullptr);
+            found = all.empty() ? nullptr : all.front();
+            return found != nullptr || !isRunning();
+        },
+        timeoutMs);
     return found;
 }
 
@@ -159,7 +161,9 @@ HWND KrxApp::page()
 HWND KrxApp::waitPage(int controlId, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    auto shown = [&] { return (found = page()) != nullptr && GetDlgItem(found, controlId) != nullptr; };
+    auto shown = [&] {
+        return (found = page()) != nullptr && GetDlgItem(found, controlId) != nullptr;
+    };
     return waitUntil(shown, timeoutMs) ? found : nullptr;
 }
 
@@ -171,7 +175,8 @@ std::vector<HWND> KrxApp::dialogs()
 HWND KrxApp::findDialog(std::string const& caption, int withControl)
 {
     for (HWND d : topWindows(process.dwProcessId, "#32770", caption.c_str()))
-        if (withControl == 0 || (GetDlgItem(d, std::abs(withControl)) != nullptr) == (withControl > 0))
+        if (withControl == 0 ||
+            (GetDlgItem(d, std::abs(withControl)) != nullptr) == (withControl > 0))
             return d;
     return nullptr;
 }
@@ -367,8 +372,9 @@ std::string KrxApp::screenshot(HWND window, std::string const& name)
     HGDIOBJ old = SelectObject(memory, bitmap);
     bool ok = BitBlt(memory, 0, 0, header.biWidth, header.biHeight, screen, r.left, r.top, SRCCOPY);
     SelectObject(memory, old);
-    ok = ok && GetDIBits(memory, bitmap, 0, header.biHeight, bits.data(),
-                         reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == header.biHeight;
+    ok = ok &&
+        GetDIBits(memory, bitmap, 0, header.biHeight, bits.data(),
+                  reinterpret_cast<BITMAPINFO*>(&header), DIB_RGB_COLORS) == header.biHeight;
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);

@@ -28,14 +28,16 @@ inline std::string answerBox(std::string const& caption, std::function<void()> a
 {
     HWND found = nullptr;
     std::string text;
-    std::atomic<bool> done{false};
+    std::atomic<bool> done {false};
     std::thread watcher([&] {
-        waitUntil([&] {
-            HWND w = FindWindowA("#32770", caption.c_str());
-            DWORD pid = 0;
-            return w && GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId() &&
-                   (found = w) != nullptr;
-        }, 10000);
+        waitUntil(
+            [&] {
+                HWND w = FindWindowA("#32770", caption.c_str());
+                DWORD pid = 0;
+                return w && GetWindowThreadProcessId(w, &pid) && pid == GetCurrentProcessId() &&
+                    (found = w) != nullptr;
+            },
+            10000);
         if (found != nullptr) {
             text = KrxApp::messageBoxText(found);
             if (press)

@@ -53,8 +53,7 @@ TEST_F(UpdE2eInfoPage, EmergencyCancelShowsTheDeviceButNotTheFeedbackInterface)
 // OK runs the update at once and reads the device again; a device still in emergency mode
 // afterwards (parameter false) is not offered a second update.
 class UpdE2eEmergencyOk : public UpdE2eInfoPage, public ::testing::WithParamInterface<bool>
-{
-};
+{};
 
 TEST_P(UpdE2eEmergencyOk, UpdatesAndReadsTheDeviceAgain)
 {
@@ -72,7 +71,8 @@ TEST_P(UpdE2eEmergencyOk, UpdatesAndReadsTheDeviceAgain)
         SimClient::vlxSetVersion(DEVICE, 1, 8, 0);
     click(dialog, IDOK);
     ASSERT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10000));
-    expectPage(SIM_DEFAULT_DRIVER_TEXT, "12345", normalAfterwards ? "KRX-40 V1.08" : NOT_IN_EMERGENCY);
+    expectPage(SIM_DEFAULT_DRIVER_TEXT, "12345",
+               normalAfterwards ? "KRX-40 V1.08" : NOT_IN_EMERGENCY);
     EXPECT_EQ(app.waitDialog("Notfallbetrieb", 300), (HWND)NULL) << "a second update was offered";
 }
 
@@ -105,17 +105,16 @@ struct InfoFailure
 {
     char const* name;
     void (*arrange)();
-    bool secondDevice;   // the failure is on device 2, picked after the start
-    char const* prefix;  // start of the box's text
-    char const* driver;  // "": the box's text
+    bool secondDevice;  // the failure is on device 2, picked after the start
+    char const* prefix; // start of the box's text
+    char const* driver; // "": the box's text
     char const* serial;
     char const* feedback;
-    bool heldAtBox;      // the command station's channel is still open while the box shows
+    bool heldAtBox; // the command station's channel is still open while the box shows
 };
 
 class UpdE2eInfoFailure : public UpdE2eInfoPage, public ::testing::WithParamInterface<InfoFailure>
-{
-};
+{};
 
 TEST_P(UpdE2eInfoFailure, ShowsTheBoxInItsFieldAndReadsTheOthers)
 {
@@ -139,11 +138,20 @@ TEST_P(UpdE2eInfoFailure, ShowsTheBoxInItsFieldAndReadsTheOthers)
     expectPage(*c.driver ? c.driver : text, c.serial, *c.feedback ? c.feedback : text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, UpdE2eInfoFailure, ::testing::Values(
-    // Listed at start, gone when its page opens; the feedback interface is still asked.
-    InfoFailure{"command station cannot be opened", [] { SimClient::vlxAdd(2); SimClient::krxAdd(2);
-        SimClient::krxSetReply(2, "KRX-40 Nr. 2\r"); }, true, VLX_OPEN_ERROR, "", "", "KRX-40 Nr. 2", false},
-    InfoFailure{"serial request fails", [] { SimClient::vlxFail(DEVICE, VLX_GET_SERIAL_NUMBER, NOT_CONNECTED); },
-        false, VLX_ACCESS_ERROR, "", "", "KRX-40 V1.08", true},
-    InfoFailure{"no feedback interface", [] { SimClient::krxRemove(DEVICE); }, false,
-        "Fehler beim Öffnen des Krx-Usb-Treibers.\n", SIM_DEFAULT_DRIVER_TEXT, "12345", "", false}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, UpdE2eInfoFailure,
+    ::testing::Values(
+        // Listed at start, gone when its page opens; the feedback interface is still asked.
+        InfoFailure {"command station cannot be opened",
+                     [] {
+                         SimClient::vlxAdd(2);
+                         SimClient::krxAdd(2);
+                         SimClient::krxSetReply(2, "KRX-40 Nr. 2\r");
+                     },
+                     true, VLX_OPEN_ERROR, "", "", "KRX-40 Nr. 2", false},
+        InfoFailure {"serial request fails",
+                     [] { SimClient::vlxFail(DEVICE, VLX_GET_SERIAL_NUMBER, NOT_CONNECTED); },
+                     false, VLX_ACCESS_ERROR, "", "", "KRX-40 V1.08", true},
+        InfoFailure {"no feedback interface", [] { SimClient::krxRemove(DEVICE); }, false,
+                     "Fehler beim Öffnen des Krx-Usb-Treibers.\n", SIM_DEFAULT_DRIVER_TEXT, "12345",
+                     "", false}));

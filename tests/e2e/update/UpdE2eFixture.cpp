@@ -25,7 +25,7 @@ bool startsWith(std::string const& text, std::string const& prefix)
 std::string smallImage(unsigned char major, unsigned char minor)
 {
     return hexRecord(0x0000, 0, "\x02\x0B\x33") + "\r\n" +
-           hexRecord(0x7000, 0, std::string{char(major), char(minor)}) + "\r\n" + END_RECORD + "\r\n";
+        hexRecord(0x7000, 0, std::string {char(major), char(minor)}) + "\r\n" + END_RECORD + "\r\n";
 }
 
 std::string UpdE2eFixture::writeFile(std::string const& name, std::string const& content)

@@ -85,8 +85,7 @@ struct ModeRun
 };
 
 class UpdE2eModeRun : public UpdE2eFixture, public ::testing::WithParamInterface<ModeRun>
-{
-};
+{};
 
 TEST_P(UpdE2eModeRun, ShowsItsStepsAndEnd)
 {
@@ -120,9 +119,23 @@ TEST_P(UpdE2eModeRun, ShowsItsStepsAndEnd)
     closeProgress(dialog, page);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, UpdE2eModeRun, ::testing::Values(
-    ModeRun{"emergency update", true, IDC_FIRMWARE_UPDATE, nullptr, {INIT, NORMAL_PART, RESET, DONE}, {1, 3, 4}, "", DONE},
-    ModeRun{"test mode", false, IDC_TEST_EMERGENCY, SAME, {INIT, EMERGENCY_PART, FAILED}, {1, 2}, "Testabbruch!", FAILED}));
+INSTANTIATE_TEST_SUITE_P(Rows, UpdE2eModeRun,
+                         ::testing::Values(ModeRun {"emergency update",
+                                                    true,
+                                                    IDC_FIRMWARE_UPDATE,
+                                                    nullptr,
+                                                    {INIT, NORMAL_PART, RESET, DONE},
+                                                    {1, 3, 4},
+                                                    "",
+                                                    DONE},
+                                           ModeRun {"test mode",
+                                                    false,
+                                                    IDC_TEST_EMERGENCY,
+                                                    SAME,
+                                                    {INIT, EMERGENCY_PART, FAILED},
+                                                    {1, 2},
+                                                    "Testabbruch!",
+                                                    FAILED}));
 
 TEST_F(UpdE2eUpdatePage, DialogAnswersWithin100msAndIgnoresEscapeWhileRequestsArePending)
 {
@@ -160,7 +173,8 @@ TEST_F(UpdE2eUpdatePage, DialogAnswersWithin100msAndIgnoresEscapeWhileRequestsAr
     HWND bar = GetDlgItem(dialog, IDC_PROGRESS_BAR);
     PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
     PostMessageA(bar, PBM_SETPOS, 3, 0);
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(bar) || SendMessageA(bar, PBM_GETPOS, 0, 0) == 3; }, 5000));
+    EXPECT_TRUE(waitUntil(
+        [&] { return !IsWindow(bar) || SendMessageA(bar, PBM_GETPOS, 0, 0) == 3; }, 5000));
     EXPECT_TRUE(IsWindow(dialog)) << "cancel closed the finished dialog";
     SimClient::vlxSetPending(DEVICE, 0, false);
     closeProgress(dialog, page);
