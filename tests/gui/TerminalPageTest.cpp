@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "HandleCount.h"
+#include "PrivateBytes.h"
 #include "KrxApp.h"
 #include "SimClient.h"
 #include "TerminalFormat.h"
@@ -84,16 +85,16 @@ TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
         for (int i = 0; i < 5; ++i) // warm-up: the system's first-use allocations
             ASSERT_TRUE(cycle());
         long handles = openHandles();
-        SIZE_T memory = committedPrivateBytes();
+        SIZE_T memory = privateBytes();
         for (int i = 0; i < cycles; ++i)
             ASSERT_TRUE(cycle()) << "cycle " << i << ": no blocked read or not disconnected";
         std::printf("%s: %d cycles, handles %ld -> %ld, committed private memory %lu KB -> %lu KB, "
                     "longest disconnect %lu ms\n",
                     asynchronous ? "asynchronous" : "synchronous", cycles, handles, openHandles(),
-                    (unsigned long)(memory / 1024), (unsigned long)(committedPrivateBytes() / 1024),
+                    (unsigned long)(memory / 1024), (unsigned long)(privateBytes() / 1024),
                     longest);
         EXPECT_LE(openHandles(), handles + 2);
-        EXPECT_LE(committedPrivateBytes(), memory + 256 * 1024);
+        EXPECT_LE(privateBytes(), memory + 256 * 1024);
         EXPECT_LT(longest, 2000u);
     }
     EXPECT_TRUE(waitUntil([] { return SimClient::krxState(3).open == 0; }, 5000)) << "device still open";

@@ -1,5 +1,4 @@
-// How many handles this process has open and how much private memory it has committed, for
-// tests that prove an object gives back what it took.
+// How many handles this process has open, for tests that prove an object closes what it opened.
 #ifndef HANDLECOUNT_H
 #define HANDLECOUNT_H
 
@@ -25,17 +24,6 @@ inline long openHandles()
     for (ULONG_PTR value = 4; unused < 1024; value += 4)
         unused = GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? (++n, 0) : unused + 1;
     return static_cast<long>(n);
-}
-
-// Wine 8 reports no PrivateUsage either: the committed private regions are added up.
-inline SIZE_T committedPrivateBytes()
-{
-    SIZE_T total = 0;
-    MEMORY_BASIC_INFORMATION m;
-    for (char* at = nullptr; VirtualQuery(at, &m, sizeof m) == sizeof m;
-         at = static_cast<char*>(m.BaseAddress) + m.RegionSize)
-        total += m.State == MEM_COMMIT && m.Type == MEM_PRIVATE ? m.RegionSize : 0;
-    return total;
 }
 
 #endif
