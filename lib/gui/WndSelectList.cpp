@@ -98,37 +98,27 @@ bool WndSelectList::isEnabled(int index)
 
 void WndSelectList::hiliteBefore()
 {
-    for (int i = hilite - 1; i >= 0; --i) {
-        if (enabled[i]) {
-            setHilite(i);
-            return;
-        }
-    }
+    hiliteEnabledFrom(hilite - 1, -1);
 }
 
 void WndSelectList::hiliteNext()
 {
-    for (int i = hilite + 1; i < count; ++i) {
-        if (enabled[i]) {
-            setHilite(i);
-            return;
-        }
-    }
+    hiliteEnabledFrom(hilite + 1, 1);
 }
 
 void WndSelectList::hiliteFirst()
 {
-    for (int i = 0; i < count; ++i) {
-        if (enabled[i]) {
-            setHilite(i);
-            return;
-        }
-    }
+    hiliteEnabledFrom(0, 1);
 }
 
 void WndSelectList::hiliteLast()
 {
-    for (int i = count - 1; i >= 0; --i) {
+    hiliteEnabledFrom(count - 1, -1);
+}
+
+void WndSelectList::hiliteEnabledFrom(int start, int step)
+{
+    for (int i = start; i >= 0 && i < count; i += step) {
         if (enabled[i]) {
             setHilite(i);
             return;

@@ -50,6 +50,8 @@ private:
     void select();
     int selectAt(int row);
     void setHilite(int index);
+    // Highlights the first enabled item from start on in steps of step (+1 or -1), if any.
+    void hiliteEnabledFrom(int start, int step);
     bool isEnabled(int index);
 
     static ATOM atomClass;
