@@ -116,10 +116,12 @@ TEST_F(FirmwareUpdateTest, RunsOfASmallImage)
         EXPECT_EQ(run.steps, c.steps);
         EXPECT_EQ(run.error, c.error);
         EXPECT_EQ(run.failedRequest, 0u);
-        if (c.mode >= 0)
+        if (c.mode >= 0) {
             EXPECT_EQ(payloads(), c.sent);
-        if (c.statuses.size() > 1)
+        }
+        if (c.statuses.size() > 1) {
             EXPECT_EQ(run.planned, c.sent.size());
+        }
         if (c.mode < 0)
             SimClient::vlxAdd(DEVICE);
     }
