@@ -2,14 +2,14 @@
 
 #include <windows.h>
 
-Win32Exception::Win32Exception(String& text) : Exception(text), code(GetLastError())
+// The last error is read as the argument of the delegated constructor, before copying the text
+// can allocate and change it.
+Win32Exception::Win32Exception(String& text) : Win32Exception(text, GetLastError())
 {
-    init();
 }
 
-Win32Exception::Win32Exception(char const* text) : Exception(text), code(GetLastError())
+Win32Exception::Win32Exception(char const* text) : Win32Exception(text, GetLastError())
 {
-    init();
 }
 
 Win32Exception::Win32Exception(String& text, unsigned long code) : Exception(text), code(code)
