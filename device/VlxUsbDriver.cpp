@@ -52,12 +52,9 @@ bool VlxUsbDriver::isPresentAfterOpenError(DWORD error)
 
 DWORD VlxUsbDriver::request(DWORD code, void const* in, DWORD inLength, void* out, DWORD outLength)
 {
-    // An event of its own for each request, so requests of several threads never share one.
-    Handle event = Handle::createEvent(false, false);
-    if (!event.isValid()) {
-        DWORD error = GetLastError();
-        throw Win32Exception(accessMessage, error);
-    }
+    // An event that no other outstanding request holds, so requests of several threads never
+    // share one; it goes back to the channel's pool when the request ends, however it ends.
+    EventPool::Lease event = events.take(accessMessage);
     HANDLE device = handle.get();
     return overlappedRequest(
         [=](DWORD* count, OVERLAPPED* overlapped) {

@@ -1,11 +1,13 @@
 #ifndef VLXUSBDRIVER_H
 #define VLXUSBDRIVER_H
 
+#include "EventPool.h"
 #include "String.h"
 #include "UsbDriver.h"
 
 // The command station's channel (\\.\VlxUsb<n>): every command is one driver control request
-// with its own event and OVERLAPPED record, so several threads may use one channel at once.
+// with its own OVERLAPPED record and an event no other outstanding request holds, so several
+// threads may use one channel at once.
 // Constructing opens the device exclusively; destroying closes it. Failures throw Win32Exception.
 class VlxUsbDriver : public UsbDriver
 {
@@ -34,6 +36,8 @@ public:
 
 private:
     DWORD request(DWORD code, void const* in, DWORD inLength, void* out, DWORD outLength);
+
+    EventPool events;
 };
 
 #endif
