@@ -140,10 +140,12 @@ void MainDialog::showPage(int kind)
     currentPage = createPage(kind, tabControl, getSelectedDeviceNumber());
     if (currentPage == nullptr)
         return;
+    // Without the dialog's area the page stays where it was made rather than at a made-up place.
     RECT area;
-    getClientRect(&area);
-    tabControl->sendMessage(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-    currentPage->moveWindow(area.left, area.top, 0);
+    if (getClientRect(&area)) {
+        tabControl->sendMessage(TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+        currentPage->moveWindow(area.left, area.top, 0);
+    }
     currentPage->setVisible(true);
 }
 

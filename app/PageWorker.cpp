@@ -19,13 +19,13 @@ std::atomic<unsigned> PageWorker::cancelsStarted(0);
 std::atomic<unsigned> PageWorker::cancelsDone(0);
 
 PageWorker::PageWorker()
-    : thread(NULL), threadId(0), device(INVALID_HANDLE_VALUE), stopping(false), selfEnded(false)
+    : threadId(0), device(INVALID_HANDLE_VALUE), stopping(false), selfEnded(false)
 {
 }
 
 PageWorker::~PageWorker()
 {
-    if (thread != NULL) {
+    if (thread.isValid()) {
         requestStop(INVALID_HANDLE_VALUE);
         waitEnd(DESTRUCTOR_WAIT_MS);
     }
@@ -33,7 +33,7 @@ PageWorker::~PageWorker()
 
 bool PageWorker::isRunning() const
 {
-    return thread != NULL && !selfEnded && WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
+    return thread.isValid() && !selfEnded && WaitForSingleObject(thread.get(), 0) == WAIT_TIMEOUT;
 }
 
 bool PageWorker::start(LPTHREAD_START_ROUTINE procedure, void* parameter)
@@ -43,8 +43,8 @@ bool PageWorker::start(LPTHREAD_START_ROUTINE procedure, void* parameter)
     release();
     stopping = false;
     selfEnded = false;
-    thread = CreateThread(NULL, 0, procedure, parameter, 0, &threadId);
-    return thread != NULL;
+    thread.reset(CreateThread(NULL, 0, procedure, parameter, 0, &threadId));
+    return thread.isValid();
 }
 
 void PageWorker::requestStop(HANDLE device)
@@ -68,7 +68,7 @@ void PageWorker::cancel()
 
 bool PageWorker::waitEnd(DWORD timeoutMs)
 {
-    if (thread == NULL)
+    if (!thread.isValid())
         return true;
     bool ended = false;
     DWORD start = GetTickCount();
@@ -81,7 +81,8 @@ bool PageWorker::waitEnd(DWORD timeoutMs)
         if (elapsed > 0)
             cancel();
         DWORD slice = timeoutMs - elapsed < WAIT_SLICE_MS ? timeoutMs - elapsed : WAIT_SLICE_MS;
-        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, slice, QS_SENDMESSAGE);
+        HANDLE waitOn = thread.get();
+        DWORD r = MsgWaitForMultipleObjects(1, &waitOn, FALSE, slice, QS_SENDMESSAGE);
         if (r == WAIT_OBJECT_0) {
             ended = true;
             break;
@@ -99,9 +100,7 @@ bool PageWorker::waitEnd(DWORD timeoutMs)
 
 void PageWorker::release()
 {
-    if (thread != NULL)
-        CloseHandle(thread);
-    thread = NULL;
+    thread.close();
     threadId = 0;
     device = INVALID_HANDLE_VALUE;
 }

@@ -5,6 +5,8 @@
 
 #include <atomic>
 
+#include "Handle.h"
+
 // One worker thread of a page. The worker changes the page's controls and shows its failure
 // box from its own thread, so the page's thread keeps serving sent messages while it waits for
 // the worker to end, and never kills it: a stop sets the flag, cancels the request the worker
@@ -48,7 +50,7 @@ private:
     static std::atomic<unsigned> cancelsStarted;
     static std::atomic<unsigned> cancelsDone;
 
-    HANDLE thread;
+    Handle thread;
     DWORD threadId;
     HANDLE device;
     std::atomic<bool> stopping;

@@ -13,35 +13,35 @@ const DWORD WORKER_END_WAIT_MS = 2000;
 
 UpdateProgressDialog::UpdateProgressDialog(Window* parent, unsigned char deviceNumber,
                                            IntelHexData* source, bool testMode)
-    : deviceNumber(deviceNumber), workerThread(NULL), source(source), testMode(testMode)
+    : deviceNumber(deviceNumber), source(source), testMode(testMode)
 {
     create(getMainInstance(), parent, IDD_UPDATE_PROGRESS, true);
 }
 
 UpdateProgressDialog::~UpdateProgressDialog()
 {
-    if (workerThread == NULL)
+    if (!workerThread.isValid())
         return;
     // Enabling OK is the worker's last call, so it is ending or has ended; serve the calls
     // it may still hand to this thread while waiting.
+    HANDLE thread = workerThread.get();
     DWORD deadline = GetTickCount() + WORKER_END_WAIT_MS;
     for (;;) {
         DWORD now = GetTickCount();
         DWORD left = (LONG)(deadline - now) > 0 ? deadline - now : 0;
-        DWORD r = MsgWaitForMultipleObjects(1, &workerThread, FALSE, left, QS_SENDMESSAGE);
+        DWORD r = MsgWaitForMultipleObjects(1, &thread, FALSE, left, QS_SENDMESSAGE);
         if (r != WAIT_OBJECT_0 + 1)
             break;
         MSG msg;
         PeekMessageA(&msg, NULL, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
-    CloseHandle(workerThread);
 }
 
 INT_PTR UpdateProgressDialog::notifyDlgInit(WPARAM, LPARAM)
 {
     sendDlgItemMessage(IDC_PROGRESS_BAR, PBM_SETRANGE, 0, MAKELPARAM(0, 4));
-    workerThread = CreateThread(NULL, 0, workerProc, this, 0, NULL);
-    if (workerThread == NULL) {
+    workerThread.reset(CreateThread(NULL, 0, workerProc, this, 0, NULL));
+    if (!workerThread.isValid()) {
         // Without a worker nothing would ever enable OK: say why and let the user leave.
         setStatusText("Firmwareupdate nicht erfolgreich.");
         messageBox("Der Update-Thread konnte nicht gestartet werden.", "Fehler beim Firmwareupdate",

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "Dialog.h"
+#include "Handle.h"
 #include "UpdateListener.h"
 
 class IntelHexData;
@@ -35,7 +36,7 @@ private:
     static DWORD WINAPI workerProc(LPVOID parameter);
 
     unsigned char deviceNumber;
-    HANDLE workerThread;
+    Handle workerThread;
     IntelHexData* source;
     bool testMode;
 };
