@@ -4,8 +4,9 @@
 #include "ServerSocket.h"
 
 #include "DebugText.h"
+#include "Exception.h"
 #include "ServerSocketListener.h"
-#include "Win32Exception.h"
+#include "SocketSetup.h"
 
 ServerSocket::ServerSocket(unsigned int port, bool localOnly) : serverListener(nullptr)
 {
@@ -35,23 +36,13 @@ unsigned int ServerSocket::getPort()
 
 void ServerSocket::listen(unsigned int port, bool localOnly)
 {
-    socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (socket == INVALID_SOCKET)
-        throw Win32Exception("Winsock-Problem in Funktion 'socket'.", WSAGetLastError());
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<u_short>(port));
-    address.sin_addr.s_addr = htonl(localOnly ? 0x7F000001 : INADDR_ANY);
-    if (bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        int code = WSAGetLastError();
-        disconnect();
-        throw Win32Exception("Winsock-Problem in Funktion 'bind'.", code);
-    }
-    if (::listen(socket, 0x7FFFFFFF) != 0) {
-        int code = WSAGetLastError();
-        disconnect();
-        throw Win32Exception("Winsock-Problem in Funktion 'listen'.", code);
-    }
+    socket = SocketSetup::createStream();
+    u_long host = htonl(localOnly ? 0x7F000001 : INADDR_ANY);
+    sockaddr_in address = SocketSetup::ipv4Address(port, host);
+    if (bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        SocketSetup::fail(*this, "Winsock-Problem in Funktion 'bind'.");
+    if (::listen(socket, 0x7FFFFFFF) != 0)
+        SocketSetup::fail(*this, "Winsock-Problem in Funktion 'listen'.");
     selectEvents(FD_ACCEPT);
     startWaitThread();
 }

@@ -7,6 +7,7 @@
 
 #include "DebugText.h"
 #include "SocketListener.h"
+#include "SocketSetup.h"
 #include "Win32Exception.h"
 
 long Socket::iSockets = 0;
@@ -158,28 +159,17 @@ void Socket::connect(String host, unsigned int port)
     disconnect();
     stopWaitThread();
     SocketLock lock(*this);
-    socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    if (socket == INVALID_SOCKET)
-        throw Win32Exception("Winsock-Problem in Funktion 'socket'.", WSAGetLastError());
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<u_short>(port));
+    socket = SocketSetup::createStream();
+    sockaddr_in address = SocketSetup::ipv4Address(port, 0);
     hostent* entry = gethostbyname(host.getChars());
-    if (!entry || !entry->h_addr_list || !entry->h_addr_list[0]) {
-        int code = WSAGetLastError();
-        disconnect();
-        String text = String("Unbekannter Host. ") + host;
-        throw Win32Exception(text, code);
-    }
+    if (!entry || !entry->h_addr_list || !entry->h_addr_list[0])
+        SocketSetup::fail(*this, "Unbekannter Host. ", host.getChars());
     unsigned int length = entry->h_length;
     if (length > sizeof address.sin_addr)
         length = sizeof address.sin_addr;
     memcpy(&address.sin_addr, entry->h_addr_list[0], length);
-    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
-        int code = WSAGetLastError();
-        disconnect();
-        throw Win32Exception("Die Verbindung zum Server konnte nicht hergestellt werden!", code);
-    }
+    if (::connect(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        SocketSetup::fail(*this, "Die Verbindung zum Server konnte nicht hergestellt werden!");
     selectEvents(FD_READ | FD_CLOSE);
     startWaitThread();
 }
