@@ -7,6 +7,7 @@
 #include "IntelHexData.h"
 #include "KrxUsbDriver.h"
 #include "LoadUpdateData.h"
+#include "ProgramSettings.h"
 #include "UpdateProgressDialog.h"
 #include "VlxUsbDriver.h"
 #include "Win32Exception.h"
@@ -41,7 +42,8 @@ INT_PTR InfoPage::notifyDlgInit(WPARAM, LPARAM)
             try {
                 // The update opens its own channel, and the device opens only once.
                 channel.reset();
-                std::unique_ptr<IntelHexData> source(loadUpdateData(nullptr));
+                std::unique_ptr<IntelHexData> source(
+                    loadUpdateData(nullptr, ProgramSettings::firmwareFilePath));
                 {
                     UpdateProgressDialog progress(this, deviceNumber, source.get(), false);
                 }

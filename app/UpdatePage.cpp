@@ -32,7 +32,7 @@ INT_PTR UpdatePage::notifyDlgInit(WPARAM, LPARAM)
         ShowWindow(getDlgItem(IDC_TEST_EMERGENCY), SW_SHOWNORMAL);
     try {
         char description[UPDATE_DESCRIPTION_SIZE];
-        source = loadUpdateData(description);
+        source = loadUpdateData(description, ProgramSettings::firmwareFilePath);
         setDlgItemText(IDC_SOURCE, description);
     } catch (Win32Exception& e) {
         String text = e.toString();

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "IntelHexData.h"
-#include "ProgramSettings.h"
 #include "Win32Exception.h"
 #include "Window.h"
 #include "resource.h"
@@ -31,10 +30,9 @@ void describe(char* description, char const* text)
 }
 }
 
-IntelHexData* loadUpdateData(char* description)
+IntelHexData* loadUpdateData(char* description, char const* path)
 {
-    char const* path = ProgramSettings::firmwareFilePath;
-    if (path[0] != '\0' && _access(path, READ_PERMISSION) == 0)
+    if (path != nullptr && path[0] != '\0' && _access(path, READ_PERMISSION) == 0)
     {
         try
         {

@@ -4,7 +4,6 @@
 
 #include "HexTestUtil.h"
 #include "LoadUpdateData.h"
-#include "ProgramSettings.h"
 #include "TestFiles.h"
 #include "Window.h"
 
@@ -21,10 +20,9 @@ std::string version(IntelHexData* data)
 std::string load(std::string const& path)
 {
     Window::setMainInstance(GetModuleHandleA(nullptr)); // as WinMain does: the resource's module
-    strncpy(ProgramSettings::firmwareFilePath, path.c_str(), sizeof ProgramSettings::firmwareFilePath - 1);
     char description[UPDATE_DESCRIPTION_SIZE];
     memset(description, 0x7E, sizeof description);
-    std::unique_ptr<IntelHexData> data(loadUpdateData(description));
+    std::unique_ptr<IntelHexData> data(loadUpdateData(description, path.c_str()));
     EXPECT_TRUE(memchr(description, 0, sizeof description)) << "description without NUL";
     return std::string(description, strnlen(description, sizeof description)) + " " +
            (data ? version(data.get()) : "no object");
@@ -56,15 +54,13 @@ TEST(FirmwareLoadUpdateDataTest, FileWhenItCanBeOpenedElseTheBuiltInImageSilentl
     CloseHandle(holder);
 
     // Two calls give independent objects, each read at its call.
-    strcpy(ProgramSettings::firmwareFilePath, path.c_str());
-    std::unique_ptr<IntelHexData> first(loadUpdateData(nullptr));
+    std::unique_ptr<IntelHexData> first(loadUpdateData(nullptr, path.c_str()));
     writeWholeFile(path, hexRecord(0x7000, 0, "\3\1") + END_RECORD);
-    std::unique_ptr<IntelHexData> second(loadUpdateData(nullptr));
+    std::unique_ptr<IntelHexData> second(loadUpdateData(nullptr, path.c_str()));
     ASSERT_NE(first.get(), second.get());
     EXPECT_EQ("2.66", version(first.get()));
     first.reset();
     EXPECT_EQ("3.1", version(second.get()));
-    ProgramSettings::firmwareFilePath[0] = '\0';
     for (std::string const& p : {path, broken, relative})
         DeleteFileA(p.c_str());
 }
