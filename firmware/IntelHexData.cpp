@@ -1,9 +1,9 @@
 #include "IntelHexData.h"
 
-#include <cstring>
 #include <memory>
 
 #include "Exception.h"
+#include "Win32Exception.h"
 #include "Win32File.h"
 
 namespace
@@ -13,15 +13,30 @@ unsigned char const RECORD_DATA = 0x00;
 unsigned char const RECORD_END = 0x01;
 }
 
-IntelHexData::IntelHexData(String const& fileName) : size(0), data(nullptr)
+IntelHexData::IntelHexData(String const& fileName)
 {
     Win32File file(fileName, 3, 0, false);
-    size = file.getSize();
-    data = new char[size];
-    file.read(data, size);
+    // Cleared first, the last error tells a failed call from a file that simply ends early.
+    SetLastError(ERROR_SUCCESS);
+    unsigned long size = file.getSize();
+    DWORD error = size == INVALID_FILE_SIZE ? GetLastError() : ERROR_SUCCESS;
+    if (error == ERROR_SUCCESS) {
+        data.resize(size);
+        if (size > 0 && file.read(data.data(), size) != size) {
+            error = GetLastError();
+            if (error == ERROR_SUCCESS)
+                error = ERROR_HANDLE_EOF;
+        }
+    }
+    // A file that changed under us, or a special file that reports more than it holds, would
+    // otherwise be parsed with bytes that were never read.
+    if (error != ERROR_SUCCESS) {
+        String text = String("Fehler beim Lesen der Datei: ") + fileName + ".";
+        throw Win32Exception(text, error);
+    }
 }
 
-IntelHexData::IntelHexData(HINSTANCE module, int resourceId) : size(0), data(nullptr)
+IntelHexData::IntelHexData(HINSTANCE module, int resourceId)
 {
     // The type is stored as "INTELHEX"; FindResource compares type names without case.
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(resourceId), "Intelhex");
@@ -32,24 +47,21 @@ IntelHexData::IntelHexData(HINSTANCE module, int resourceId) : size(0), data(nul
     void const* bytes = loaded != nullptr ? LockResource(loaded) : nullptr;
     if (bytes == nullptr || length == 0)
         return;
-    data = new char[length];
-    memcpy(data, bytes, length);
-    size = length;
+    auto const* first = static_cast<char const*>(bytes);
+    data.assign(first, first + length);
 }
 
-IntelHexData::IntelHexData(char const* text, unsigned int length) : size(length), data(new char[length])
+IntelHexData::IntelHexData(char const* text, unsigned int length) : data(text, text + length)
 {
-    memcpy(data, text, length);
 }
 
 IntelHexData::~IntelHexData()
 {
-    delete[] data;
 }
 
 unsigned char IntelHexData::nextChar()
 {
-    if (position >= size)
+    if (position >= data.size())
         throw Exception("Unerwartetes Datenende.");
     return static_cast<unsigned char>(data[position++]);
 }

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "String.h"
 
 // Intel HEX text held in memory (records 00 and 01 only), turned on demand into a firmware
@@ -12,7 +14,8 @@ class IntelHexData
 {
 public:
     // Reads the whole file: open existing, no sharing, read only. A file that cannot be opened
-    // throws the Win32Exception of Win32File.
+    // throws the Win32Exception of Win32File; one that delivers fewer bytes than its size
+    // throws Win32Exception "Fehler beim Lesen der Datei: <name>.".
     IntelHexData(String const& fileName);
     // Copies resource type "INTELHEX" with this id; a missing resource gives an empty text.
     IntelHexData(HINSTANCE module, int resourceId);
@@ -33,8 +36,7 @@ private:
     unsigned char readByte();
     unsigned short readWord();
 
-    unsigned int size;
-    char* data;
+    std::vector<char> data;
     unsigned int position;
     unsigned int checksum;
 };
