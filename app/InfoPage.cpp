@@ -36,9 +36,10 @@ INT_PTR InfoPage::notifyDlgInit(WPARAM, LPARAM)
     try {
         channel.reset(new VlxUsbDriver(deviceNumber));
         emergencyMode = channel->isEmergencyMode();
-        if (emergencyMode
-            && messageBox("Die Velmora befindet sich im Notfallbetrieb.\nDie Firmware wird neu eingespielt.\n",
-                          "Notfallbetrieb", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK) {
+        if (emergencyMode &&
+            messageBox("Die Velmora befindet sich im Notfallbetrieb.\nDie Firmware wird neu "
+                       "eingespielt.\n",
+                       "Notfallbetrieb", MB_OKCANCEL | MB_ICONEXCLAMATION) == IDOK) {
             try {
                 // The update opens its own channel, and the device opens only once.
                 channel.reset();

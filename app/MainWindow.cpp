@@ -3,7 +3,8 @@
 #include "MainDialog.h"
 #include "resource.h"
 
-namespace {
+namespace
+{
 char const className[] = "Velmora KRX-40 MainKlasse";
 // Registered once per process.
 ATOM classAtom = 0;

@@ -10,17 +10,11 @@
 Dialog* createPage(int kind, Window* parent, unsigned char deviceNumber)
 {
     switch (kind) {
-    case PAGE_INFO:
-        return new InfoPage(parent, deviceNumber);
-    case PAGE_DEVICE_NUMBER:
-        return new DeviceNumberPage(parent, deviceNumber);
-    case PAGE_UPDATE:
-        return new UpdatePage(parent, deviceNumber);
-    case PAGE_TERMINAL:
-        return new TerminalPage(parent, deviceNumber);
-    case PAGE_VLX_TEST:
-        return new VlxTestPage(parent, deviceNumber);
-    default:
-        return nullptr;
+    case PAGE_INFO: return new InfoPage(parent, deviceNumber);
+    case PAGE_DEVICE_NUMBER: return new DeviceNumberPage(parent, deviceNumber);
+    case PAGE_UPDATE: return new UpdatePage(parent, deviceNumber);
+    case PAGE_TERMINAL: return new TerminalPage(parent, deviceNumber);
+    case PAGE_VLX_TEST: return new VlxTestPage(parent, deviceNumber);
+    default: return nullptr;
     }
 }

@@ -2,7 +2,8 @@
 
 #include <string>
 
-std::vector<String> TerminalFormat::lines(unsigned char const* bytes, unsigned int count, bool sent, bool hex)
+std::vector<String> TerminalFormat::lines(unsigned char const* bytes, unsigned int count, bool sent,
+                                          bool hex)
 {
     static const char DIGITS[] = "0123456789abcdef";
     // Built in one buffer: String allocates anew on every append.

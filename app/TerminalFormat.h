@@ -13,7 +13,8 @@ class TerminalFormat
 public:
     static const unsigned int LINE_CHARS = 48;
 
-    static std::vector<String> lines(unsigned char const* bytes, unsigned int count, bool sent, bool hex);
+    static std::vector<String> lines(unsigned char const* bytes, unsigned int count, bool sent,
+                                     bool hex);
 };
 
 #endif

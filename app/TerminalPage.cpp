@@ -39,8 +39,8 @@ TerminalPage::~TerminalPage()
 
 INT_PTR TerminalPage::notifyDlgInit(WPARAM, LPARAM)
 {
-    font = CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                       CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, "Courier");
+    font = CreateFontA(12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, 0, "Courier");
     if (font != NULL)
         sendDlgItemMessage(IDC_TERMINAL_OUTPUT, WM_SETFONT, (WPARAM)font, FALSE);
     checkDlgButton(IDC_TERMINAL_READ, BST_CHECKED);
@@ -60,9 +60,7 @@ INT_PTR TerminalPage::notifyDlgCommand(WPARAM wParam, LPARAM)
         if (HIWORD(wParam) == EN_UPDATE && stripLineEnds() && channel)
             send();
         break;
-    case IDC_TERMINAL_SEND:
-        send();
-        break;
+    case IDC_TERMINAL_SEND: send(); break;
     case IDC_TERMINAL_CONNECT:
         if (channel)
             disconnect();
@@ -104,7 +102,8 @@ void TerminalPage::connect()
         startWorker();
     } catch (Win32Exception& e) {
         String text = e.toString();
-        messageBox(~text, "Verbindung zum KRX konnte nicht hergestellt werden", MB_ICONERROR | MB_OK);
+        messageBox(~text, "Verbindung zum KRX konnte nicht hergestellt werden",
+                   MB_ICONERROR | MB_OK);
     }
     if (channel) {
         setDlgItemText(IDC_TERMINAL_CONNECT, "Trennen");

@@ -46,12 +46,8 @@ INT_PTR UpdatePage::notifyDlgInit(WPARAM, LPARAM)
 INT_PTR UpdatePage::notifyDlgCommand(WPARAM wParam, LPARAM)
 {
     switch (LOWORD(wParam)) {
-    case IDC_FIRMWARE_UPDATE:
-        startUpdate(false);
-        break;
-    case IDC_TEST_EMERGENCY:
-        startUpdate(true);
-        break;
+    case IDC_FIRMWARE_UPDATE: startUpdate(false); break;
+    case IDC_TEST_EMERGENCY: startUpdate(true); break;
     }
     return 1;
 }
@@ -100,18 +96,21 @@ void UpdatePage::startUpdate(bool testMode)
     }
     if (!emergencyMode) {
         char question[128];
-        char available[FirmwareLayout::VERSION_TEXT_SIZE], installed[FirmwareLayout::VERSION_TEXT_SIZE];
+        char available[FirmwareLayout::VERSION_TEXT_SIZE],
+            installed[FirmwareLayout::VERSION_TEXT_SIZE];
         FirmwareLayout::versionText(availableVersion, available);
         FirmwareLayout::versionText(installedVersion, installed);
         if (installedVersion < availableVersion)
-            snprintf(question, sizeof question, "Wollen Sie das Firmwareupdate auf Version %s jetzt starten?",
-                     available);
+            snprintf(question, sizeof question,
+                     "Wollen Sie das Firmwareupdate auf Version %s jetzt starten?", available);
         else if (installedVersion == availableVersion)
             snprintf(question, sizeof question,
-                     "Die Version %s ist bereits installiert.\nFirmwareupdate trotzdem starten?", available);
+                     "Die Version %s ist bereits installiert.\nFirmwareupdate trotzdem starten?",
+                     available);
         else
             snprintf(question, sizeof question,
-                     "Es ist bereits die neuere Version %s installiert.\nFirmwareupdate trotzdem starten?",
+                     "Es ist bereits die neuere Version %s installiert.\nFirmwareupdate trotzdem "
+                     "starten?",
                      installed);
         if (messageBox(question, "Firmwareupdate", MB_YESNO | MB_ICONQUESTION) != IDYES)
             return;

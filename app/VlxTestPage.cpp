@@ -69,18 +69,10 @@ INT_PTR VlxTestPage::notifyDlgInit(WPARAM, LPARAM)
 INT_PTR VlxTestPage::notifyDlgCommand(WPARAM wParam, LPARAM)
 {
     switch (LOWORD(wParam)) {
-    case IDC_LOOP_READ_THREAD:
-        switchWorker(IDC_LOOP_READ_THREAD, readWorker, readProc);
-        break;
-    case IDC_LOOP_SEND_THREAD:
-        switchWorker(IDC_LOOP_SEND_THREAD, sendWorker, sendProc);
-        break;
-    case IDC_LOOP_RESET:
-        resetCounts();
-        break;
-    case IDC_LOOP_SINGLE_SEND:
-        try {
-            sendLoopPacket(0);
+    case IDC_LOOP_READ_THREAD: switchWorker(IDC_LOOP_READ_THREAD, readWorker, readProc); break;
+    case IDC_LOOP_SEND_THREAD: switchWorker(IDC_LOOP_SEND_THREAD, sendWorker, sendProc); break;
+    case IDC_LOOP_RESET: resetCounts(); break;
+    case IDC_LOOP_SINGLE_SEND: try { sendLoopPacket(0);
         } catch (Win32Exception& e) {
             String text = e.toString();
             messageBox(~text, "Fehler beim Zugriff auf die Velmora", MB_ICONERROR);
@@ -91,11 +83,8 @@ INT_PTR VlxTestPage::notifyDlgCommand(WPARAM wParam, LPARAM)
     case IDC_PIN_P16:
     case IDC_PIN_P17:
     case IDC_PIN_P30:
-    case IDC_PIN_P31:
-        sendPattern();
-        break;
-    default:
-        break;
+    case IDC_PIN_P31: sendPattern(); break;
+    default: break;
     }
     return 1;
 }
@@ -140,7 +129,7 @@ void VlxTestPage::switchWorker(int boxId, PageWorker& worker, LPTHREAD_START_ROU
     if (isDlgButtonChecked(boxId) != BST_CHECKED)
         stopWorker(worker);
     else if (channel != nullptr && !worker.isRunning() && !worker.start(procedure, this))
-        checkDlgButton(boxId, BST_UNCHECKED);  // no thread: the box must not claim one runs
+        checkDlgButton(boxId, BST_UNCHECKED); // no thread: the box must not claim one runs
 }
 
 void VlxTestPage::stopWorker(PageWorker& worker)

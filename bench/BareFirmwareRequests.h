@@ -34,8 +34,8 @@ inline Payloads firmwarePayloads(unsigned device)
 // Seconds for all payloads to \\.\VlxUsb1; -1 when the device does not open.
 inline double bareRequests(Payloads const& payloads)
 {
-    HANDLE device = CreateFileA("\\\\.\\VlxUsb1", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED, NULL);
+    HANDLE device = CreateFileA("\\\\.\\VlxUsb1", GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, NULL);
     if (device == INVALID_HANDLE_VALUE)
         return -1;
     double start = now();
@@ -44,9 +44,9 @@ inline double bareRequests(Payloads const& payloads)
         OVERLAPPED overlapped = {};
         overlapped.hEvent = event;
         DWORD returned = 0;
-        if (!DeviceIoControl(device, VLX_WRITE_FIRMWARE_BLOCK, (void*)p.data(), (DWORD)p.size(), NULL, 0,
-                             &returned, &overlapped)
-            && GetLastError() == ERROR_IO_PENDING) {
+        if (!DeviceIoControl(device, VLX_WRITE_FIRMWARE_BLOCK, (void*)p.data(), (DWORD)p.size(),
+                             NULL, 0, &returned, &overlapped) &&
+            GetLastError() == ERROR_IO_PENDING) {
             WaitForSingleObject(event, INFINITE);
             GetOverlappedResult(device, &overlapped, &returned, FALSE);
         }

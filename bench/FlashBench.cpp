@@ -28,14 +28,16 @@ double timedFlash(std::string const& program)
 {
     std::string commandLine = "\"" + program + "\" update 1 --force";
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, NULL, TRUE};
-    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, NULL);
+    HANDLE nul = CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                             NULL);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdOutput = startup.hStdError = nul;
     PROCESS_INFORMATION process = {};
     double start = now();
-    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup, &process);
+    BOOL started = CreateProcessA(NULL, &commandLine[0], NULL, NULL, TRUE, 0, NULL, NULL, &startup,
+                                  &process);
     CloseHandle(nul);
     if (!started)
         return -1;
@@ -71,12 +73,14 @@ int main(int argc, char** argv)
             }
             double bare = bareRequests(payloads);
             if (bare <= 0) {
-                fprintf(stderr, "round %d: the device could not be opened for the bare requests\n", round);
+                fprintf(stderr, "round %d: the device could not be opened for the bare requests\n",
+                        round);
                 return 1;
             }
             double ratio = (flash - RESET_PAUSE_S) / bare;
             ratios.push_back(ratio);
-            printf("round %d: %zu payloads; vlxflash %.3f s, less 2 s: %.3f s; bare requests %.3f s; ratio %.2f\n",
+            printf("round %d: %zu payloads; vlxflash %.3f s, less 2 s: %.3f s; bare requests %.3f "
+                   "s; ratio %.2f\n",
                    round, payloads.size(), flash, flash - RESET_PAUSE_S, bare, ratio);
         }
     } catch (std::exception& e) {
@@ -84,7 +88,8 @@ int main(int argc, char** argv)
         return 1;
     }
     std::sort(ratios.begin(), ratios.end());
-    printf("ratio (vlxflash less 2 s) / (bare requests): median %.2f, min %.2f, max %.2f over %zu rounds\n",
+    printf("ratio (vlxflash less 2 s) / (bare requests): median %.2f, min %.2f, max %.2f over %zu "
+           "rounds\n",
            ratios[ratios.size() / 2], ratios.front(), ratios.back(), ratios.size());
     return 0;
 }

@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
-namespace {
+namespace
+{
 
 INT_PTR CALLBACK dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
 {
@@ -17,9 +18,7 @@ INT_PTR CALLBACK dialogProc(HWND dialog, UINT msg, WPARAM wParam, LPARAM)
         if (LOWORD(wParam) == IDCANCEL)
             EndDialog(dialog, 0);
         return TRUE;
-    case WM_CLOSE:
-        EndDialog(dialog, 0);
-        return TRUE;
+    case WM_CLOSE: EndDialog(dialog, 0); return TRUE;
     }
     return FALSE;
 }

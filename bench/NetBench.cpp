@@ -86,8 +86,8 @@ struct Series
     {
         std::sort(rates.begin(), rates.end());
         double median = rates[rates.size() / 2];
-        printf("%-28s median %10.0f commands/s  (min %.0f, max %.0f)  ratio to bare %.3f\n", name, median,
-               rates.front(), rates.back(), median / reference);
+        printf("%-28s median %10.0f commands/s  (min %.0f, max %.0f)  ratio to bare %.3f\n", name,
+               median, rates.front(), rates.back(), median / reference);
     }
 };
 
@@ -101,7 +101,8 @@ int main(int argc, char** argv)
     PeerFile data("bench"), shortData("bench_short");
     std::string wire, shortWire;
     for (int i = 0; i < commands; ++i) {
-        std::string line = "set loco=\"" + std::to_string(i % 100) + "\" speed=\"" + std::to_string(i % 128) + "\" dir=\"v\"\r\n";
+        std::string line = "set loco=\"" + std::to_string(i % 100) + "\" speed=\"" +
+            std::to_string(i % 128) + "\" dir=\"v\"\r\n";
         wire += line;
         if (i < oneByteCommands)
             shortWire += line;
@@ -110,12 +111,14 @@ int main(int argc, char** argv)
     writeWholeFile(shortData.winPath, shortWire);
     WSADATA wsa;
     WSAStartup(0x0202, &wsa);
-    Series bare{"bare recv loop", {}}, chunked{"NetCommander (as built)", {}}, oneByte{"one byte per read event", {}};
+    Series bare{"bare recv loop", {}}, chunked{"NetCommander (as built)", {}},
+        oneByte{"one byte per read event", {}};
     for (int round = 0; round < rounds; ++round) {
         for (Series* series : {&bare, &chunked, &oneByte}) {
             bool oneByteRead = series == &oneByte;
             int sent = oneByteRead ? oneByteCommands : commands;
-            unsigned int port = startPeerServer("send " + (oneByteRead ? shortData : data).unixPath);
+            unsigned int port = startPeerServer("send " +
+                                                (oneByteRead ? shortData : data).unixPath);
             double seconds = -1;
             if (series == &bare) {
                 seconds = viaBareRecv(port, static_cast<long long>(wire.size()));
@@ -135,8 +138,8 @@ int main(int argc, char** argv)
             fflush(stdout);
         }
     }
-    printf("%d commands of %zu bytes in all (one byte per read: %d), %d rounds\n", commands, wire.size(),
-           oneByteCommands, rounds);
+    printf("%d commands of %zu bytes in all (one byte per read: %d), %d rounds\n", commands,
+           wire.size(), oneByteCommands, rounds);
     std::sort(bare.rates.begin(), bare.rates.end());
     double reference = bare.rates[bare.rates.size() / 2];
     for (Series* series : {&bare, &chunked, &oneByte})

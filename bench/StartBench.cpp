@@ -13,7 +13,8 @@
 #include "SimClient.h"
 #include "VlxUsbDriver.h"
 
-namespace {
+namespace
+{
 
 double milliseconds(LARGE_INTEGER from, LARGE_INTEGER to)
 {
@@ -46,14 +47,16 @@ double timeToList(bool reference, std::string const& referencePath)
     if (!(reference ? app.startProgram(referencePath, "") : app.start()))
         return -1;
     HWND list = nullptr;
-    bool shown = waitUntil([&] {
-        HWND top = reference ? app.waitDialog("Minimal", 0) : app.mainWindow(0);
-        if (top == nullptr)
-            return false;
-        list = KrxApp::findChild(top, 1002);
-        return list != nullptr && IsWindowVisible(top) &&
-               KrxApp::comboTexts(list) == Texts({"1", "3"});
-    }, 30000);
+    bool shown = waitUntil(
+        [&] {
+            HWND top = reference ? app.waitDialog("Minimal", 0) : app.mainWindow(0);
+            if (top == nullptr)
+                return false;
+            list = KrxApp::findChild(top, 1002);
+            return list != nullptr && IsWindowVisible(top) &&
+                KrxApp::comboTexts(list) == Texts({"1", "3"});
+        },
+        30000);
     LARGE_INTEGER end = now();
     if (reference) {
         HWND top = app.findDialog("Minimal");
@@ -96,7 +99,8 @@ int main(int argc, char** argv)
     }
     double p = median(program), m = median(minimal);
     std::printf("start to device list (median of %d): VelmoraKrx40 %.0f ms, minimal dialog "
-                "%.0f ms, ratio %.2f\n", runs, p, m, p / m);
+                "%.0f ms, ratio %.2f\n",
+                runs, p, m, p / m);
 
     // The device search as the main dialog runs it: 255 probes, devices 1 and 3 present.
     int const searches = 20;
@@ -114,7 +118,8 @@ int main(int argc, char** argv)
     }
     double s = median(search);
     std::printf("device search 1..255 (median of %d): %.1f ms, %.1f us per number; "
-                "%.0f%% of the program's start\n", searches, s, 1000.0 * s / 255, 100.0 * s / p);
+                "%.0f%% of the program's start\n",
+                searches, s, 1000.0 * s / 255, 100.0 * s / p);
     SimClient::resetAll();
     return 0;
 }

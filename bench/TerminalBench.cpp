@@ -35,7 +35,8 @@ double flooded(DWORD ms)
 
 double bareReadFile(DWORD ms)
 {
-    HANDLE device = CreateFileA("\\\\.\\KrxUsb1", GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+    HANDLE device = CreateFileA("\\\\.\\KrxUsb1", GENERIC_READ | GENERIC_WRITE, 0, NULL,
+                                OPEN_EXISTING, 0, NULL);
     if (device == INVALID_HANDLE_VALUE)
         return 0;
     SimClient::krxFlood(DEVICE, true);
@@ -53,8 +54,8 @@ double bareReadFile(DWORD ms)
 void report(char const* name, std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
-    std::printf("%-22s median %10.3f   min %10.3f   max %10.3f\n", name, values[values.size() / 2], values.front(),
-                values.back());
+    std::printf("%-22s median %10.3f   min %10.3f   max %10.3f\n", name, values[values.size() / 2],
+                values.front(), values.back());
 }
 }
 
@@ -68,7 +69,8 @@ int main(int argc, char** argv)
     SimClient::krxSetBlockingRead(DEVICE, true);
     KrxApp app;
     HWND page = nullptr;
-    if (!app.start() || !app.waitPage(IDC_VLX_DRIVER_TEXT, 20000) || !app.selectTab("KRX-40 Terminal") ||
+    if (!app.start() || !app.waitPage(IDC_VLX_DRIVER_TEXT, 20000) ||
+        !app.selectTab("KRX-40 Terminal") ||
         (page = app.waitPage(IDC_TERMINAL_OUTPUT)) == nullptr) {
         std::fprintf(stderr, "the terminal page did not come up\n");
         return 1;
@@ -78,7 +80,9 @@ int main(int argc, char** argv)
     auto shown = [&](bool inHex) {
         if ((SendMessageW(hex, BM_GETCHECK, 0, 0) == BST_CHECKED) != inHex) {
             KrxApp::press(hex);
-            waitUntil([&] { return (SendMessageW(hex, BM_GETCHECK, 0, 0) == BST_CHECKED) == inHex; }, 5000);
+            waitUntil(
+                [&] { return (SendMessageW(hex, BM_GETCHECK, 0, 0) == BST_CHECKED) == inHex; },
+                5000);
         }
         KrxApp::press(connect);
         waitUntil([&] { return SimClient::krxState(DEVICE).waitingReads == 1; }, 10000);
@@ -94,8 +98,8 @@ int main(int argc, char** argv)
         bare.push_back(bareReadFile(ms));
         textRatio.push_back(text.back() / bare.back());
         hexRatio.push_back(hexa.back() / bare.back());
-        std::printf("round %d: text %.0f B/s, hex %.0f B/s, bare ReadFile %.0f B/s\n", r + 1, text.back(),
-                    hexa.back(), bare.back());
+        std::printf("round %d: text %.0f B/s, hex %.0f B/s, bare ReadFile %.0f B/s\n", r + 1,
+                    text.back(), hexa.back(), bare.back());
     }
     report("text display B/s", text);
     report("hex display B/s", hexa);

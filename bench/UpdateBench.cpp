@@ -26,12 +26,14 @@ const double RESET_PAUSE_S = 2.0;
 HWND progressDialog(KrxApp& app)
 {
     HWND found = NULL;
-    waitUntil([&] {
-        for (HWND d : app.dialogs())
-            if (GetDlgItem(d, IDC_PROGRESS_BAR) != NULL)
-                found = d;
-        return found != NULL;
-    }, 20000);
+    waitUntil(
+        [&] {
+            for (HWND d : app.dialogs())
+                if (GetDlgItem(d, IDC_PROGRESS_BAR) != NULL)
+                    found = d;
+            return found != NULL;
+        },
+        20000);
     return found;
 }
 
@@ -89,12 +91,14 @@ int main(int argc, char** argv)
             }
             double bare = bareRequests(payloads);
             if (bare <= 0) {
-                fprintf(stderr, "round %d: the device could not be opened for the bare requests\n", round);
+                fprintf(stderr, "round %d: the device could not be opened for the bare requests\n",
+                        round);
                 return 1;
             }
             double ratio = (update - RESET_PAUSE_S) / bare;
             ratios.push_back(ratio);
-            printf("round %d: %zu payloads; update %.3f s, less 2 s: %.3f s; bare requests %.3f s; ratio %.1f\n",
+            printf("round %d: %zu payloads; update %.3f s, less 2 s: %.3f s; bare requests %.3f s; "
+                   "ratio %.1f\n",
                    round, payloads.size(), update, update - RESET_PAUSE_S, bare, ratio);
         }
     } catch (std::exception& e) {

@@ -8,7 +8,7 @@
 #define KRX_GET_RECEIVE_COUNT 0x00222004u
 
 /* The device answers "v" CR with one line ended by CR. */
-#define KRX_VERSION_REQUEST "v\r"
-#define KRX_LINE_END 0x0D
+#define KRX_VERSION_REQUEST   "v\r"
+#define KRX_LINE_END          0x0D
 
 #endif

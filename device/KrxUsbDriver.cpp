@@ -46,7 +46,8 @@ String KrxUsbDriver::getDevicePath(unsigned char deviceNumber)
 void KrxUsbDriver::open()
 {
     String path = getDevicePath(deviceNumber);
-    handle.reset(CreateFileA(path.getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    handle.reset(CreateFileA(path.getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                             OPEN_EXISTING,
                              asynchronous ? FILE_FLAG_OVERLAPPED : FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.isValid()) {
         DWORD error = GetLastError();
@@ -75,7 +76,8 @@ void KrxUsbDriver::close()
     controlEvent.close();
 }
 
-template <class Call> DWORD KrxUsbDriver::run(Call call, HANDLE event, char const* message)
+template <class Call>
+DWORD KrxUsbDriver::run(Call call, HANDLE event, char const* message)
 {
     if (asynchronous)
         return overlappedRequest(call, event, message);
@@ -90,25 +92,29 @@ template <class Call> DWORD KrxUsbDriver::run(Call call, HANDLE event, char cons
 unsigned short KrxUsbDriver::read(unsigned char* buffer, unsigned short length)
 {
     HANDLE h = handle.get();
-    DWORD n = run([=](DWORD* count, OVERLAPPED* o) { return ReadFile(h, buffer, length, count, o); }, readEvent.get(),
-                  readMessage);
+    DWORD n = run(
+        [=](DWORD* count, OVERLAPPED* o) { return ReadFile(h, buffer, length, count, o); },
+        readEvent.get(), readMessage);
     return static_cast<unsigned short>(n);
 }
 
 unsigned short KrxUsbDriver::write(unsigned char const* buffer, unsigned short length)
 {
     HANDLE h = handle.get();
-    DWORD n = run([=](DWORD* count, OVERLAPPED* o) { return WriteFile(h, buffer, length, count, o); },
-                  writeEvent.get(), writeMessage);
+    DWORD n = run(
+        [=](DWORD* count, OVERLAPPED* o) { return WriteFile(h, buffer, length, count, o); },
+        writeEvent.get(), writeMessage);
     return static_cast<unsigned short>(n);
 }
 
-unsigned short KrxUsbDriver::control(DWORD code, void const* in, DWORD inLength, void* out, DWORD outLength)
+unsigned short KrxUsbDriver::control(DWORD code, void const* in, DWORD inLength, void* out,
+                                     DWORD outLength)
 {
     HANDLE h = handle.get();
     DWORD n = run(
         [=](DWORD* count, OVERLAPPED* o) {
-            return DeviceIoControl(h, code, const_cast<void*>(in), inLength, out, outLength, count, o);
+            return DeviceIoControl(h, code, const_cast<void*>(in), inLength, out, outLength, count,
+                                   o);
         },
         controlEvent.get(), controlMessage);
     return static_cast<unsigned short>(n);
@@ -118,8 +124,8 @@ DWORD KrxUsbDriver::getReceiveCount()
 {
     unsigned char count[4] = {};
     control(KRX_GET_RECEIVE_COUNT, nullptr, 0, count, sizeof count);
-    return static_cast<DWORD>(count[0]) | (static_cast<DWORD>(count[1]) << 8) | (static_cast<DWORD>(count[2]) << 16) |
-           (static_cast<DWORD>(count[3]) << 24);
+    return static_cast<DWORD>(count[0]) | (static_cast<DWORD>(count[1]) << 8) |
+        (static_cast<DWORD>(count[2]) << 16) | (static_cast<DWORD>(count[3]) << 24);
 }
 
 char* KrxUsbDriver::queryVersion()
@@ -127,8 +133,7 @@ char* KrxUsbDriver::queryVersion()
     unsigned char const request[] = {'v', KRX_LINE_END};
     write(request, sizeof request);
     unsigned int stored = 0;
-    for (unsigned int i = 0; i < versionBufferSize - 1; ++i)
-    {
+    for (unsigned int i = 0; i < versionBufferSize - 1; ++i) {
         unsigned char c = 0;
         if (read(&c, 1) == 0 || c == KRX_LINE_END)
             break;

@@ -30,7 +30,8 @@ private:
     void close();
     // One request in the mode of this channel; call is ReadFile, WriteFile or DeviceIoControl
     // already bound to its buffers.
-    template <class Call> DWORD run(Call call, HANDLE event, char const* message);
+    template <class Call>
+    DWORD run(Call call, HANDLE event, char const* message);
 
     bool asynchronous;
     Handle readEvent;

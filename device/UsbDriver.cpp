@@ -10,7 +10,8 @@ UsbDriver::~UsbDriver()
 {
 }
 
-DWORD UsbDriver::finishRequest(BOOL done, DWORD count, OVERLAPPED& overlapped, HANDLE event, char const* message)
+DWORD UsbDriver::finishRequest(BOOL done, DWORD count, OVERLAPPED& overlapped, HANDLE event,
+                               char const* message)
 {
     if (done)
         return count;

@@ -21,7 +21,8 @@ protected:
     // WriteFile or DeviceIoControl, bound to its buffers); event must not be shared with any
     // request that may be outstanding at the same time. A request that fails at once throws
     // message with its error; one that fails after pending throws message with 997.
-    template <class Start> DWORD overlappedRequest(Start start, HANDLE event, char const* message)
+    template <class Start>
+    DWORD overlappedRequest(Start start, HANDLE event, char const* message)
     {
         OVERLAPPED overlapped = {};
         overlapped.hEvent = event;
@@ -38,7 +39,8 @@ private:
     UsbDriver& operator=(UsbDriver const&) = delete;
 
     // Reads the last error first, before anything else can change it.
-    DWORD finishRequest(BOOL done, DWORD count, OVERLAPPED& overlapped, HANDLE event, char const* message);
+    DWORD finishRequest(BOOL done, DWORD count, OVERLAPPED& overlapped, HANDLE event,
+                        char const* message);
 };
 
 #endif

@@ -14,8 +14,8 @@ char driverInfo[VLX_DRIVER_INFO_SIZE];
 Handle openDevice(unsigned char deviceNumber, DWORD& error)
 {
     String path = VlxUsbDriver::getDevicePath(deviceNumber);
-    Handle device(CreateFileA(path.getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_OVERLAPPED, nullptr));
+    Handle device(CreateFileA(path.getChars(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
     error = device.isValid() ? ERROR_SUCCESS : GetLastError();
     return device;
 }
@@ -58,7 +58,8 @@ DWORD VlxUsbDriver::request(DWORD code, void const* in, DWORD inLength, void* ou
     HANDLE device = handle.get();
     return overlappedRequest(
         [=](DWORD* count, OVERLAPPED* overlapped) {
-            return DeviceIoControl(device, code, const_cast<void*>(in), inLength, out, outLength, count, overlapped);
+            return DeviceIoControl(device, code, const_cast<void*>(in), inLength, out, outLength,
+                                   count, overlapped);
         },
         event.get(), accessMessage);
 }
@@ -74,7 +75,8 @@ char* VlxUsbDriver::getDriverInfo()
 
 void VlxUsbDriver::sendTestCommand(unsigned char selector, unsigned short value)
 {
-    unsigned char const record[4] = {VLX_TEST_COMMAND_TAG, selector, static_cast<unsigned char>(value & 0xFF),
+    unsigned char const record[4] = {VLX_TEST_COMMAND_TAG, selector,
+                                     static_cast<unsigned char>(value & 0xFF),
                                      static_cast<unsigned char>(value >> 8)};
     request(VLX_SEND_TEST_COMMAND, record, sizeof record, nullptr, 0);
 }

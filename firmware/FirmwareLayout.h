@@ -18,7 +18,8 @@ unsigned short const VERSION_MINOR_CELL = 0x7001;
 // major * 100 + minor from the cells as stored: an image without version bytes reads 654.35.
 inline unsigned short versionOf(unsigned short const* image)
 {
-    return static_cast<unsigned short>(image[VERSION_MAJOR_CELL] * 100u + image[VERSION_MINOR_CELL]);
+    return static_cast<unsigned short>(image[VERSION_MAJOR_CELL] * 100u +
+                                       image[VERSION_MINOR_CELL]);
 }
 
 // Room for "%u.%02u" of any 16-bit version ("655.35") and its NUL.

@@ -52,27 +52,24 @@ void walkRange(unsigned short const* image, unsigned short from, unsigned short 
     unsigned int openPage = 0;
 
     // int, so that a - 1 below address 0 is simply below `to`.
-    for (int a = from; a >= to; a--)
-    {
-        if (present(image[a]))
-        {
+    for (int a = from; a >= to; a--) {
+        if (present(image[a])) {
             count++;
             run[BLOCK_SIZE - count] = static_cast<unsigned char>(image[a]);
-            if (!pageOpen)
-            {
+            if (!pageOpen) {
                 pageOpen = true;
                 openPage = pageOf(a);
             }
         }
         bool lastInRange = a - 1 < to;
         if (count != 0 &&
-            (lastInRange || !present(image[a - 1]) || count == BLOCK_SIZE || pageOf(a - 1) != openPage))
-        {
-            out.block(static_cast<unsigned short>(a), run + BLOCK_SIZE - count, static_cast<unsigned char>(count));
+            (lastInRange || !present(image[a - 1]) || count == BLOCK_SIZE ||
+             pageOf(a - 1) != openPage)) {
+            out.block(static_cast<unsigned short>(a), run + BLOCK_SIZE - count,
+                      static_cast<unsigned char>(count));
             count = 0;
         }
-        if (pageOpen && (lastInRange || pageOf(a - 1) != openPage))
-        {
+        if (pageOpen && (lastInRange || pageOf(a - 1) != openPage)) {
             out.pageEnd();
             pageOpen = false;
         }
@@ -94,7 +91,8 @@ void FirmwareWriter::writeRange(unsigned short const* image, unsigned short from
     walkRange(image, from, to, out);
 }
 
-unsigned int FirmwareWriter::countRange(unsigned short const* image, unsigned short from, unsigned short to)
+unsigned int FirmwareWriter::countRange(unsigned short const* image, unsigned short from,
+                                        unsigned short to)
 {
     struct
     {
@@ -106,7 +104,8 @@ unsigned int FirmwareWriter::countRange(unsigned short const* image, unsigned sh
     return out.requests;
 }
 
-void FirmwareWriter::sendBlock(unsigned short address, unsigned char const* data, unsigned char count)
+void FirmwareWriter::sendBlock(unsigned short address, unsigned char const* data,
+                               unsigned char count)
 {
     // writeRange never asks for more; a larger count would overrun the frame buffer.
     if (count == 0 || count > BLOCK_SIZE)
@@ -131,24 +130,19 @@ void FirmwareWriter::finishEmergencyPart()
 
 void FirmwareWriter::resetFirmware()
 {
-    try
-    {
+    try {
         sendCommand(CMD_RESET, 0);
-    }
-    catch (Exception&)
-    {
+    } catch (Exception&) {
     }
 }
 
 void FirmwareWriter::setWriteMode(bool enable, bool normalPart)
 {
-    unsigned char flags = static_cast<unsigned char>((enable ? FLAG_ENABLE : 0) | (normalPart ? FLAG_NORMAL_PART : 0));
-    try
-    {
+    unsigned char flags = static_cast<unsigned char>((enable ? FLAG_ENABLE : 0) |
+                                                     (normalPart ? FLAG_NORMAL_PART : 0));
+    try {
         sendCommand(CMD_WRITE_MODE, flags);
-    }
-    catch (Exception&)
-    {
+    } catch (Exception&) {
     }
 }
 

@@ -20,7 +20,8 @@ public:
     // page from the top. Nothing when from < to. A channel failure ends the walk at once.
     void writeRange(unsigned short const* image, unsigned short from, unsigned short to);
     // How many requests writeRange sends for these cells: blocks and page ends.
-    static unsigned int countRange(unsigned short const* image, unsigned short from, unsigned short to);
+    static unsigned int countRange(unsigned short const* image, unsigned short from,
+                                   unsigned short to);
     // A block frame carries 1 to 32 bytes, the size of the frame buffer. Any other count is a
     // caller's error: it throws Exception("Ungültige Blocklänge.") and nothing reaches the channel.
     void sendBlock(unsigned short address, unsigned char const* data, unsigned char count);

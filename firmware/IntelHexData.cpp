@@ -94,8 +94,7 @@ unsigned short* IntelHexData::parse(unsigned short cellCount)
     position = 0;
 
     bool end = false;
-    while (!end)
-    {
+    while (!end) {
         while (nextChar() != ':')
             ;
         checksum = 0;
@@ -104,8 +103,7 @@ unsigned short* IntelHexData::parse(unsigned short cellCount)
         unsigned char type = readByte();
         if (type != RECORD_DATA && type != RECORD_END)
             throw Exception("Ungültiger Recordtyp.");
-        for (unsigned int i = 0; i < count; i++)
-        {
+        for (unsigned int i = 0; i < count; i++) {
             unsigned char value = readByte();
             // No 16-bit wrap: a record running past 0xFFFF is outside every image.
             unsigned int cell = address + i;

@@ -32,16 +32,12 @@ void describe(char* description, char const* text)
 
 IntelHexData* loadUpdateData(char* description, char const* path)
 {
-    if (path != nullptr && path[0] != '\0' && _access(path, READ_PERMISSION) == 0)
-    {
-        try
-        {
+    if (path != nullptr && path[0] != '\0' && _access(path, READ_PERMISSION) == 0) {
+        try {
             IntelHexData* data = new IntelHexData(String(path));
             describe(description, path);
             return data;
-        }
-        catch (Win32Exception&)
-        {
+        } catch (Win32Exception&) {
             // A file that cannot be opened (a directory, held by another program) is no reason
             // to bother the user: the built-in image serves.
         }

@@ -17,18 +17,18 @@ BitmapSection::BitmapSection(Window* parent) : icons(32, 32, ILC_COLOR32 | ILC_M
     int ids[3 * IDB_SELECT_ITEMS];
     for (int i = 0; i < 3 * IDB_SELECT_ITEMS; ++i)
         ids[i] = IDB_SELECT + i;
-    selectList.reset(new WndSelectList(instance, parent, selectId, selectX, selectY, ids,
-                                       IDB_SELECT_ITEMS));
+    selectList.reset(
+        new WndSelectList(instance, parent, selectId, selectX, selectY, ids, IDB_SELECT_ITEMS));
     selectList->enableSelect(disabledItem, false);
 
-    label(parent, "Schaltflächen (WndButton): einfach, rastend, umschaltend, 2, 8",
-          buttonX, buttonY - 20, 340);
+    label(parent, "Schaltflächen (WndButton): einfach, rastend, umschaltend, 2, 8", buttonX,
+          buttonY - 20, 340);
     int const iconIds[5] = {IDI_SIGNAL, IDI_LOK, IDI_WEICHE, IDI_SIGNAL, IDI_LOK};
     for (int k = 0; k < 5; ++k) {
-        buttons.emplace_back(new WndButton(instance, parent, static_cast<unsigned short>(buttonId + k),
-                                           buttonX + k * buttonStep, buttonY, IDB_BUTTON_UP,
-                                           IDB_BUTTON_DOWN, IDB_BUTTON_HILITE,
-                                           IDB_BUTTON_DOWN_HILITE, buttonFlags[k]));
+        buttons.emplace_back(
+            new WndButton(instance, parent, static_cast<unsigned short>(buttonId + k),
+                          buttonX + k * buttonStep, buttonY, IDB_BUTTON_UP, IDB_BUTTON_DOWN,
+                          IDB_BUTTON_HILITE, IDB_BUTTON_DOWN_HILITE, buttonFlags[k]));
         buttons[k]->setImageLists(&icons, nullptr);
         buttons[k]->setImageIndex(icons.findIconId(iconIds[k]));
     }
@@ -53,8 +53,8 @@ BitmapSection::~BitmapSection()
 
 void BitmapSection::label(Window* parent, char const* text, int x, int y, int width)
 {
-    HWND control = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, x, y,
-                                   width, 16, parent->getHwnd(), nullptr,
+    HWND control = CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP, x,
+                                   y, width, 16, parent->getHwnd(), nullptr,
                                    GetModuleHandleA(nullptr), nullptr);
     SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);

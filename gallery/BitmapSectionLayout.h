@@ -3,7 +3,8 @@
 
 // Where the bitmap controls stand in the gallery's client area (the left part), and the control
 // ids they report with; free of the library's headers so that tests can include it.
-namespace BitmapSectionLayout {
+namespace BitmapSectionLayout
+{
 // The selection list: four items of 96 x 24; unfolded, the enabled items follow in rows below.
 int const selectId = 201, selectX = 20, selectY = 30, itemWidth = 96, itemHeight = 24;
 // The item that starts disabled, to show that it takes no row.

@@ -9,10 +9,10 @@ using namespace WrapperLayout;
 
 GalleryDrawing::GalleryDrawing(Window* pane)
 {
-    static ATOM const atom =
-        registerClass(0, getMainInstance(), nullptr, LoadCursorA(nullptr, IDC_ARROW),
-                      static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)), nullptr,
-                      "ControlGallery DrawingKlasse", nullptr);
+    static ATOM const atom = registerClass(0, getMainInstance(), nullptr,
+                                           LoadCursorA(nullptr, IDC_ARROW),
+                                           static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)),
+                                           nullptr, "ControlGallery DrawingKlasse", nullptr);
     storeParent(pane);
     createWindowEx(0, MAKEINTATOM(atom), "", WS_CHILD | WS_VISIBLE, 0, 0, drawingWidth,
                    drawingHeight, pane->getHwnd(),

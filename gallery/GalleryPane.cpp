@@ -7,10 +7,10 @@ using namespace WrapperLayout;
 
 GalleryPane::GalleryPane(Window* parent)
 {
-    static ATOM const atom =
-        registerClass(0, getMainInstance(), nullptr, LoadCursorA(nullptr, IDC_ARROW),
-                      reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1), nullptr,
-                      "ControlGallery PaneKlasse", nullptr);
+    static ATOM const atom = registerClass(0, getMainInstance(), nullptr,
+                                           LoadCursorA(nullptr, IDC_ARROW),
+                                           reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1),
+                                           nullptr, "ControlGallery PaneKlasse", nullptr);
     storeParent(parent);
     createWindowEx(WS_EX_CLIENTEDGE, MAKEINTATOM(atom), "",
                    WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, paneX, paneY, paneWidth,
@@ -20,11 +20,16 @@ GalleryPane::GalleryPane(Window* parent)
 
 LRESULT GalleryPane::notifyKeyDown(WPARAM wParam, LPARAM lParam)
 {
-    struct Key { WPARAM key; UINT message; int request; };
+    struct Key
+    {
+        WPARAM key;
+        UINT message;
+        int request;
+    };
     static Key const keys[] = {
-        {VK_UP, WM_VSCROLL, SB_LINEUP},       {VK_DOWN, WM_VSCROLL, SB_LINEDOWN},
-        {VK_PRIOR, WM_VSCROLL, SB_PAGEUP},    {VK_NEXT, WM_VSCROLL, SB_PAGEDOWN},
-        {VK_LEFT, WM_HSCROLL, SB_LINELEFT},   {VK_RIGHT, WM_HSCROLL, SB_LINERIGHT},
+        {VK_UP, WM_VSCROLL, SB_LINEUP},     {VK_DOWN, WM_VSCROLL, SB_LINEDOWN},
+        {VK_PRIOR, WM_VSCROLL, SB_PAGEUP},  {VK_NEXT, WM_VSCROLL, SB_PAGEDOWN},
+        {VK_LEFT, WM_HSCROLL, SB_LINELEFT}, {VK_RIGHT, WM_HSCROLL, SB_LINERIGHT},
     };
     for (Key const& k : keys)
         if (k.key == wParam)
@@ -48,16 +53,13 @@ LRESULT GalleryPane::notifyContextmenu(WPARAM, LPARAM lParam)
 LRESULT GalleryPane::notifyCommand(WPARAM wParam, LPARAM lParam)
 {
     switch (LOWORD(wParam)) {
-    case cmdToStart:
-        setClientPos(0, 0);
-        return 0;
+    case cmdToStart: setClientPos(0, 0); return 0;
     case cmdToEnd:
-        setClientPos(drawingWidth, drawingHeight);  // calculateScrollBars pulls it back to the end
+        setClientPos(drawingWidth, drawingHeight); // calculateScrollBars pulls it back to the end
         return 0;
     case cmdSettings:
         // The main window opens the sheet, as from its menu bar.
         return getParent()->sendMessage(WM_COMMAND, cmdSettings, 0);
-    default:
-        return ScrollPane::notifyCommand(wParam, lParam);
+    default: return ScrollPane::notifyCommand(wParam, lParam);
     }
 }

@@ -6,7 +6,8 @@
 
 using namespace GalleryLayout;
 
-namespace {
+namespace
+{
 char const className[] = "ControlGallery MainKlasse";
 ATOM classAtom = 0;
 }

@@ -1,6 +1,7 @@
 #include "MaskedPicture.h"
 
-namespace {
+namespace
+{
 char const className[] = "ControlGallery MaskedPictureKlasse";
 ATOM classAtom = 0;
 }

@@ -5,7 +5,8 @@
 #include "WrapperLayout.h"
 #include "gui/PropertySheetPage.h"
 
-namespace {
+namespace
+{
 
 // A page that shows the stored settings and, on Apply, stores what it shows. Any edit or click
 // of one of its controls marks it changed, which enables the sheet's Apply button.
@@ -49,8 +50,7 @@ private:
 class DrawingPage : public SettingsPage
 {
 public:
-    explicit DrawingPage(Window* gallery)
-        : SettingsPage(gallery, IDD_SETTINGS_DRAWING, "Zeichnung")
+    explicit DrawingPage(Window* gallery) : SettingsPage(gallery, IDD_SETTINGS_DRAWING, "Zeichnung")
     {
     }
 
@@ -96,7 +96,8 @@ GallerySettings GallerySettings::load()
     GallerySettings settings;
     settings.grid = store.getBool("Raster", true);
     settings.gridStep = store.getLong("Rasterweite", 50);
-    settings.label = store.getString("Beschriftung", String("Größer als der Bereich, der sie zeigt"));
+    settings.label = store.getString("Beschriftung",
+                                     String("Größer als der Bereich, der sie zeigt"));
     return settings;
 }
 

@@ -4,7 +4,8 @@
 // Where the gallery shows the library's wrappers (scroll pane, menus, property sheet, combo box,
 // tooltips) and the ids of their windows and commands; free of the library's headers so that
 // tests can include it.
-namespace WrapperLayout {
+namespace WrapperLayout
+{
 // The scroll pane in the right half of the window and the drawing it scrolls; a label above it
 // and above the combo box.
 int const paneX = 380, paneY = 30, paneWidth = 330, paneHeight = 210;

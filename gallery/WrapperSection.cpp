@@ -8,15 +8,15 @@
 
 using namespace WrapperLayout;
 
-namespace {
+namespace
+{
 // A line of text in the section's column; SS_NOTIFY lets a tooltip see the mouse on it.
 HWND textLine(Window* gallery, char const* text, int y, int id = -1)
 {
-    HWND line = CreateWindowExA(0, "STATIC", text,
-                                WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFTNOWORDWRAP, paneX, y,
-                                paneWidth, 18, gallery->getHwnd(),
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleA(nullptr), nullptr);
+    HWND line = CreateWindowExA(
+        0, "STATIC", text, WS_CHILD | WS_VISIBLE | SS_NOTIFY | SS_LEFTNOWORDWRAP, paneX, y,
+        paneWidth, 18, gallery->getHwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+        GetModuleHandleA(nullptr), nullptr);
     SendMessageA(line, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                  FALSE);
     return line;
@@ -89,9 +89,7 @@ bool WrapperSection::command(int id)
         showMenuInfo("Einstellungen geschlossen");
         return true;
     }
-    case cmdExit:
-        gallery->postMessage(WM_CLOSE, 0, 0);
-        return true;
+    case cmdExit: gallery->postMessage(WM_CLOSE, 0, 0); return true;
     case cmdExtendSystemMenu:
         if (!systemMenu) {
             systemMenu.reset(new Menue(gallery, true));
@@ -108,8 +106,7 @@ bool WrapperSection::command(int id)
         bar.enableMenuItem(cmdRestoreSystemMenu, MF_GRAYED);
         showMenuInfo("Systemmenü zurückgesetzt");
         return true;
-    default:
-        return false;
+    default: return false;
     }
 }
 

@@ -12,7 +12,8 @@ public:
     typedef void (*Reporter)(char const* text);
 
     // The body's result, or failed when it threw.
-    template <class Result, class Body> static Result guard(Result failed, Body body) noexcept
+    template <class Result, class Body>
+    static Result guard(Result failed, Body body) noexcept
     {
         try {
             return body();

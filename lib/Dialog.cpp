@@ -12,8 +12,7 @@ Dialog::Dialog() : modal(true)
 {
 }
 
-Dialog::Dialog(void* instance, Window* parent, unsigned short resourceId, bool modal)
-    : modal(modal)
+Dialog::Dialog(void* instance, Window* parent, unsigned short resourceId, bool modal) : modal(modal)
 {
     Dialog::create(instance, parent, resourceId, modal);
 }
@@ -72,17 +71,11 @@ INT_PTR CALLBACK Dialog::dlgProcCallBack(HWND hwnd, UINT msg, WPARAM wParam, LPA
 INT_PTR Dialog::dlgProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_INITDIALOG:
-        return notifyDlgInit(wParam, lParam);
-    case WM_COMMAND:
-        return notifyDlgCommand(wParam, lParam);
-    case WM_NOTIFY:
-        return notifyDlgNotify(wParam, lParam);
-    case WM_DESTROY:
-        setDestroyed();
-        return 0;
-    default:
-        return 0;
+    case WM_INITDIALOG: return notifyDlgInit(wParam, lParam);
+    case WM_COMMAND: return notifyDlgCommand(wParam, lParam);
+    case WM_NOTIFY: return notifyDlgNotify(wParam, lParam);
+    case WM_DESTROY: setDestroyed(); return 0;
+    default: return 0;
     }
 }
 

@@ -25,8 +25,8 @@ void check(LONG result)
 Registry::Registry(HKEY parent, char const* path) : key(nullptr), id(path)
 {
     char noClass[] = "";
-    if (RegCreateKeyExA(parent, path, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(parent, path, 0, noClass, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS) {
         key = nullptr;
         throw Win32Exception(openError);
     }
@@ -68,7 +68,8 @@ String Registry::getString(char const* name)
         return String("");
     // One extra NUL: a stored text need not end with one.
     std::vector<char> buffer(size + 1, '\0');
-    check(RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()), &size));
+    check(RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                           &size));
     return String(buffer.data());
 }
 
@@ -127,15 +128,16 @@ LinkedList* Registry::listSubKeys()
 LinkedList* Registry::listNames(bool subKeys)
 {
     DWORD subKeyCount = 0, longestSubKey = 0, valueCount = 0, longestValue = 0;
-    check(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeyCount, &longestSubKey, nullptr, &valueCount,
-                           &longestValue, nullptr, nullptr, nullptr));
+    check(RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subKeyCount, &longestSubKey, nullptr,
+                           &valueCount, &longestValue, nullptr, nullptr, nullptr));
     DWORD count = subKeys ? subKeyCount : valueCount;
     std::vector<char> name((subKeys ? longestSubKey : longestValue) + 1);
     LinkedList* list = new LinkedList();
     for (DWORD i = 0; i < count; ++i) {
         DWORD size = static_cast<DWORD>(name.size());
-        LONG result = subKeys ? RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr)
-                              : RegEnumValueA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        LONG result = subKeys
+            ? RegEnumKeyExA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr)
+            : RegEnumValueA(key, i, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
         if (result != ERROR_SUCCESS) {
             deleteKeyList(list);
             throw Win32Exception(accessError);

@@ -44,7 +44,8 @@ THREADTIMER* ThreadTimer::startThreadTimer(unsigned int delay)
         DWORD error = GetLastError();
         throw Win32Exception("Fehler beim Erzeugen des Timer-Ereignisses.", error);
     }
-    std::unique_ptr<THREADTIMER> record(new THREADTIMER{this, delay, stopEvent.get(), nullptr, 0, false});
+    std::unique_ptr<THREADTIMER> record(
+        new THREADTIMER{this, delay, stopEvent.get(), nullptr, 0, false});
     DWORD id = 0;
     Handle thread(CreateThread(nullptr, 0, TimerThreadFunc, record.get(), CREATE_SUSPENDED, &id));
     if (!thread.isValid()) {

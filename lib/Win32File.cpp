@@ -8,14 +8,12 @@ Win32File::Win32File(String const& name, unsigned int modus, unsigned int share,
     create(name, modus, share, readWrite);
 }
 
-Win32File::Win32File(String const& name, unsigned int modus, unsigned int share)
-    : File(name, modus)
+Win32File::Win32File(String const& name, unsigned int modus, unsigned int share) : File(name, modus)
 {
     create(name, modus, share, true);
 }
 
-Win32File::Win32File(String const& name, unsigned int modus)
-    : File(name, modus)
+Win32File::Win32File(String const& name, unsigned int modus) : File(name, modus)
 {
     create(name, modus, 0, true);
 }

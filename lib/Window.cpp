@@ -164,95 +164,50 @@ LRESULT Window::callDefault(UINT msg, WPARAM wParam, LPARAM lParam)
 LRESULT Window::wndProc(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
-    case WM_DESTROY:
-        destroyed = true;
-        return notifyDestroy(wParam, lParam);
-    case WM_CLOSE:
-        return notifyClose(wParam, lParam);
-    case WM_CREATE:
-        return notifyCreate(wParam, lParam);
-    case WM_LBUTTONUP:
-        return notifyLeftMouseButtonUp(wParam, lParam);
-    case WM_RBUTTONUP:
-        return notifyRightMouseButtonUp(wParam, lParam);
-    case WM_LBUTTONDOWN:
-        return notifyLeftMouseButtonDown(wParam, lParam);
-    case WM_RBUTTONDOWN:
-        return notifyRightMouseButtonDown(wParam, lParam);
-    case WM_NCRBUTTONUP:
-        return notifyNcRightMouseButtonUp(wParam, lParam);
-    case WM_PAINT:
-        return notifyPaint(wParam, lParam);
-    case WM_ERASEBKGND:
-        return notifyEraseBackground(wParam, lParam);
-    case WM_SIZE:
-        return notifySize(wParam, lParam);
-    case WM_SIZING:
-        return notifySizing(wParam, lParam);
-    case WM_VSCROLL:
-        return notifyVScroll(wParam, lParam);
-    case WM_HSCROLL:
-        return notifyHScroll(wParam, lParam);
-    case WM_MOUSEMOVE:
-        return notifyMouseMove(wParam, lParam);
-    case WM_MOUSELEAVE:
-        return notifyMouseLeave(wParam, lParam);
-    case WM_TIMER:
-        return notifyTimer(wParam, lParam);
-    case WM_KEYUP:
-        return notifyKeyUp(wParam, lParam);
-    case WM_KEYDOWN:
-        return notifyKeyDown(wParam, lParam);
-    case WM_COMMAND:
-        return notifyCommand(wParam, lParam);
-    case WM_NCCALCSIZE:
-        return notifyNcCalcSize(wParam, lParam);
-    case WM_NCHITTEST:
-        return notifyNcHitTest(wParam, lParam);
-    case WM_CONTEXTMENU:
-        return notifyContextmenu(wParam, lParam);
-    case WM_USER:
-        return notifyUser(wParam, lParam);
-    case WM_MOUSEWHEEL:
-        return notifyMouseWheel(wParam, lParam);
-    case WM_SETFOCUS:
-        return notifySetFocus(wParam, lParam);
-    case WM_NOTIFY:
-        return notifyNotify(wParam, lParam);
-    case WM_SHOWWINDOW:
-        return notifyShowWindow(wParam, lParam);
-    case WM_ENABLE:
-        return notifyEnable(wParam, lParam);
-    case WM_WINDOWPOSCHANGING:
-        return notifyWindowPosChanging(wParam, lParam);
-    case WM_INITMENU:
-        return notifyInitMenu(wParam, lParam);
-    case WM_SYSCOMMAND:
-        return notifySysCommand(wParam, lParam);
-    case WM_MOVE:
-        return notifyMove(wParam, lParam);
-    case WM_MOVING:
-        return notifyMoving(wParam, lParam);
-    case WM_CTLCOLOREDIT:
-        return notifyCtlColorEdit(wParam, lParam);
-    case WM_CTLCOLORSTATIC:
-        return notifyCtlColorStatic(wParam, lParam);
-    case WM_LBUTTONDBLCLK:
-        return notifyLeftMouseDoubleClick(wParam, lParam);
-    case WM_CHAR:
-        return notifyChar(wParam, lParam);
-    case WM_GETDLGCODE:
-        return notifyGetDlgCode(wParam, lParam);
-    case WM_SETCURSOR:
-        return notifySetCursor(wParam, lParam);
-    case WM_HOTKEY:
-        return notifyHotKey(wParam, lParam);
-    case WM_NCPAINT:
-        return notifyNcPaint(wParam, lParam);
-    case WM_CAPTURECHANGED:
-        return notifyCaptureChanged(wParam, lParam);
-    default:
-        return callDefault(msg, wParam, lParam);
+    case WM_DESTROY: destroyed = true; return notifyDestroy(wParam, lParam);
+    case WM_CLOSE: return notifyClose(wParam, lParam);
+    case WM_CREATE: return notifyCreate(wParam, lParam);
+    case WM_LBUTTONUP: return notifyLeftMouseButtonUp(wParam, lParam);
+    case WM_RBUTTONUP: return notifyRightMouseButtonUp(wParam, lParam);
+    case WM_LBUTTONDOWN: return notifyLeftMouseButtonDown(wParam, lParam);
+    case WM_RBUTTONDOWN: return notifyRightMouseButtonDown(wParam, lParam);
+    case WM_NCRBUTTONUP: return notifyNcRightMouseButtonUp(wParam, lParam);
+    case WM_PAINT: return notifyPaint(wParam, lParam);
+    case WM_ERASEBKGND: return notifyEraseBackground(wParam, lParam);
+    case WM_SIZE: return notifySize(wParam, lParam);
+    case WM_SIZING: return notifySizing(wParam, lParam);
+    case WM_VSCROLL: return notifyVScroll(wParam, lParam);
+    case WM_HSCROLL: return notifyHScroll(wParam, lParam);
+    case WM_MOUSEMOVE: return notifyMouseMove(wParam, lParam);
+    case WM_MOUSELEAVE: return notifyMouseLeave(wParam, lParam);
+    case WM_TIMER: return notifyTimer(wParam, lParam);
+    case WM_KEYUP: return notifyKeyUp(wParam, lParam);
+    case WM_KEYDOWN: return notifyKeyDown(wParam, lParam);
+    case WM_COMMAND: return notifyCommand(wParam, lParam);
+    case WM_NCCALCSIZE: return notifyNcCalcSize(wParam, lParam);
+    case WM_NCHITTEST: return notifyNcHitTest(wParam, lParam);
+    case WM_CONTEXTMENU: return notifyContextmenu(wParam, lParam);
+    case WM_USER: return notifyUser(wParam, lParam);
+    case WM_MOUSEWHEEL: return notifyMouseWheel(wParam, lParam);
+    case WM_SETFOCUS: return notifySetFocus(wParam, lParam);
+    case WM_NOTIFY: return notifyNotify(wParam, lParam);
+    case WM_SHOWWINDOW: return notifyShowWindow(wParam, lParam);
+    case WM_ENABLE: return notifyEnable(wParam, lParam);
+    case WM_WINDOWPOSCHANGING: return notifyWindowPosChanging(wParam, lParam);
+    case WM_INITMENU: return notifyInitMenu(wParam, lParam);
+    case WM_SYSCOMMAND: return notifySysCommand(wParam, lParam);
+    case WM_MOVE: return notifyMove(wParam, lParam);
+    case WM_MOVING: return notifyMoving(wParam, lParam);
+    case WM_CTLCOLOREDIT: return notifyCtlColorEdit(wParam, lParam);
+    case WM_CTLCOLORSTATIC: return notifyCtlColorStatic(wParam, lParam);
+    case WM_LBUTTONDBLCLK: return notifyLeftMouseDoubleClick(wParam, lParam);
+    case WM_CHAR: return notifyChar(wParam, lParam);
+    case WM_GETDLGCODE: return notifyGetDlgCode(wParam, lParam);
+    case WM_SETCURSOR: return notifySetCursor(wParam, lParam);
+    case WM_HOTKEY: return notifyHotKey(wParam, lParam);
+    case WM_NCPAINT: return notifyNcPaint(wParam, lParam);
+    case WM_CAPTURECHANGED: return notifyCaptureChanged(wParam, lParam);
+    default: return callDefault(msg, wParam, lParam);
     }
 }
 

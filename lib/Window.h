@@ -131,8 +131,8 @@ protected:
     static HINSTANCE getMainInstance();
 
     HWND createWindowEx(unsigned long exStyle, char const* className, char const* title,
-                        unsigned long style, int x, int y, int width, int height,
-                        HWND parentWindow, HMENU menu);
+                        unsigned long style, int x, int y, int width, int height, HWND parentWindow,
+                        HMENU menu);
     bool isShift();
 
     // Gives a message to the default procedure (DefWindowProcA, or the dialog manager's

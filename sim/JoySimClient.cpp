@@ -8,10 +8,12 @@
 #include <stdexcept>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // {745a17a0-74d3-11d0-b6fe-00a0c90f57da}, the HID device class.
-GUID const hidClass = {0x745a17a0, 0x74d3, 0x11d0, {0xb6, 0xfe, 0x00, 0xa0, 0xc9, 0x0f, 0x57, 0xda}};
+GUID const hidClass = {
+    0x745a17a0, 0x74d3, 0x11d0, {0xb6, 0xfe, 0x00, 0xa0, 0xc9, 0x0f, 0x57, 0xda}};
 
 std::runtime_error failure(std::string const& step)
 {
@@ -26,7 +28,8 @@ std::wstring wide(std::string const& text)
     return out.data();
 }
 
-class DeviceInfoList {
+class DeviceInfoList
+{
 public:
     DeviceInfoList() : set_(SetupDiCreateDeviceInfoList(&hidClass, nullptr))
     {
@@ -45,14 +48,15 @@ private:
 void writeLayout(unsigned axes, unsigned buttons, bool hat)
 {
     HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, JOYSIM_PARAMETERS_KEY, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, JOYSIM_PARAMETERS_KEY, 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
         throw failure("creating the Parameters key");
     DWORD const values[] = {axes, buttons, hat ? 1u : 0u};
     char const* const names[] = {JOYSIM_VALUE_AXES, JOYSIM_VALUE_BUTTONS, JOYSIM_VALUE_HAT};
     LONG result = ERROR_SUCCESS;
     for (int i = 0; i < 3 && result == ERROR_SUCCESS; ++i)
-        result = RegSetValueExA(key, names[i], 0, REG_DWORD, reinterpret_cast<BYTE const*>(&values[i]), 4);
+        result = RegSetValueExA(key, names[i], 0, REG_DWORD,
+                                reinterpret_cast<BYTE const*>(&values[i]), 4);
     RegCloseKey(key);
     if (result != ERROR_SUCCESS)
         throw failure("writing the layout");
@@ -60,12 +64,13 @@ void writeLayout(unsigned axes, unsigned buttons, bool hat)
 
 bool control(DWORD code, void const* in, DWORD inSize, void* out, DWORD outSize)
 {
-    HANDLE h = CreateFileA(JOYSIM_CONTROL_PATH, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE h = CreateFileA(JOYSIM_CONTROL_PATH, GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return false;
     DWORD returned = 0;
-    BOOL ok = DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &returned, nullptr);
+    BOOL ok = DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &returned,
+                              nullptr);
     DWORD error = GetLastError();
     CloseHandle(h);
     SetLastError(error);
@@ -84,18 +89,20 @@ void JoySimClient::add(unsigned axes, unsigned buttons, bool hat, std::string co
     DeviceInfoList set;
     SP_DEVINFO_DATA info = {};
     info.cbSize = sizeof info;
-    if (!SetupDiCreateDeviceInfoW(set.get(), L"" JOYSIM_INSTANCE_ID, &hidClass, nullptr, nullptr, 0, &info))
+    if (!SetupDiCreateDeviceInfoW(set.get(), L"" JOYSIM_INSTANCE_ID, &hidClass, nullptr, nullptr, 0,
+                                  &info))
         throw failure("SetupDiCreateDeviceInfo");
     // A multi-string: the id and an empty string.
     wchar_t const hardwareId[] = L"" JOYSIM_HARDWARE_ID L"\0";
     if (!SetupDiSetDeviceRegistryPropertyW(set.get(), &info, SPDRP_HARDWAREID,
-                                           reinterpret_cast<BYTE const*>(hardwareId), sizeof hardwareId))
+                                           reinterpret_cast<BYTE const*>(hardwareId),
+                                           sizeof hardwareId))
         throw failure("setting the hardware id");
     if (!SetupDiCallClassInstaller(DIF_REGISTERDEVICE, set.get(), &info))
         throw failure("registering the device");
     BOOL reboot = FALSE;
-    if (!UpdateDriverForPlugAndPlayDevicesW(nullptr, L"" JOYSIM_HARDWARE_ID, wide(infPath).c_str(), INSTALLFLAG_FORCE,
-                                            &reboot))
+    if (!UpdateDriverForPlugAndPlayDevicesW(nullptr, L"" JOYSIM_HARDWARE_ID, wide(infPath).c_str(),
+                                            INSTALLFLAG_FORCE, &reboot))
         throw failure("installing the driver from " + infPath);
 
     JoySimLayout now = {};
@@ -118,7 +125,8 @@ void JoySimClient::remove()
     for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50))
         if (!layout(gone))
             return;
-    throw std::runtime_error("joystick simulator: the device is still there 10 s after its removal");
+    throw std::runtime_error(
+        "joystick simulator: the device is still there 10 s after its removal");
 }
 
 void JoySimClient::set(JoySimState const& state)

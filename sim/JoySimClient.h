@@ -8,7 +8,8 @@
 
 #include "JoySimControl.h"
 
-class JoySimClient {
+class JoySimClient
+{
 public:
     // Removes a present controller, then installs one with this layout from the INF (with
     // joysim.sys beside it) and waits until Wine's HID stack has started it. A process that

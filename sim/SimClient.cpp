@@ -6,7 +6,8 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace {
+namespace
+{
 
 std::string systemText(DWORD error)
 {
@@ -19,23 +20,26 @@ std::string systemText(DWORD error)
         result = "no such device";
     if (text)
         LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+    while (!result.empty() &&
+           (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
         result.pop_back();
     char code[32];
     std::snprintf(code, sizeof code, " (error %lu)", static_cast<unsigned long>(error));
     return result + code;
 }
 
-class ControlHandle {
+class ControlHandle
+{
 public:
-    explicit ControlHandle(bool krx)
-        : path_(krx ? SIM_CONTROL_KRX_PATH : SIM_CONTROL_VLX_PATH)
+    explicit ControlHandle(bool krx) : path_(krx ? SIM_CONTROL_KRX_PATH : SIM_CONTROL_VLX_PATH)
     {
-        handle_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        handle_ = CreateFileA(path_, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
         if (handle_ == INVALID_HANDLE_VALUE)
-            throw std::runtime_error(std::string("cannot open ") + path_ +
-                                     " (is the simulated driver started?): " + systemText(GetLastError()));
+            throw std::runtime_error(
+                std::string("cannot open ") + path_ +
+                " (is the simulated driver started?): " + systemText(GetLastError()));
     }
     ~ControlHandle() { CloseHandle(handle_); }
     ControlHandle(ControlHandle const&) = delete;
@@ -98,8 +102,8 @@ void SimClient::request(bool krx, unsigned long code, SimCommand command, std::s
 
     ControlHandle control(krx);
     DWORD got = 0;
-    if (!DeviceIoControl(control.get(), code, in.data(), static_cast<DWORD>(in.size()), out, outSize,
-                         &got, nullptr)) {
+    if (!DeviceIoControl(control.get(), code, in.data(), static_cast<DWORD>(in.size()), out,
+                         outSize, &got, nullptr)) {
         DWORD error = GetLastError();
         std::string what = std::string(control.path() + 4) + ": " + requestName(code);
         if (command.device)
@@ -182,17 +186,25 @@ void SimClient::resetAll()
     request(true, SIM_IOCTL_RESET, command(0));
 }
 
-void SimClient::vlxAdd(unsigned n) { request(false, SIM_IOCTL_ADD_DEVICE, command(n)); }
-void SimClient::vlxRemove(unsigned n) { request(false, SIM_IOCTL_REMOVE_DEVICE, command(n)); }
+void SimClient::vlxAdd(unsigned n)
+{
+    request(false, SIM_IOCTL_ADD_DEVICE, command(n));
+}
+void SimClient::vlxRemove(unsigned n)
+{
+    request(false, SIM_IOCTL_REMOVE_DEVICE, command(n));
+}
 
 void SimClient::vlxSetDriverText(unsigned n, std::string const& text)
 {
     request(false, SIM_IOCTL_SET_DRIVER_TEXT, command(n), text);
 }
 
-void SimClient::vlxSetVersion(unsigned n, unsigned char major, unsigned char minor, unsigned char mode)
+void SimClient::vlxSetVersion(unsigned n, unsigned char major, unsigned char minor,
+                              unsigned char mode)
 {
-    const char bytes[3] = {static_cast<char>(major), static_cast<char>(minor), static_cast<char>(mode)};
+    const char bytes[3] = {static_cast<char>(major), static_cast<char>(minor),
+                           static_cast<char>(mode)};
     request(false, SIM_IOCTL_SET_VERSION, command(n), std::string(bytes, 3));
 }
 
@@ -219,7 +231,8 @@ unsigned short SimClient::vlxPortPattern(unsigned n)
     return static_cast<unsigned short>(state(false, n).portPattern);
 }
 
-void SimClient::fail(bool krx, unsigned n, unsigned long code, long ntstatus, unsigned after, bool sticky)
+void SimClient::fail(bool krx, unsigned n, unsigned long code, long ntstatus, unsigned after,
+                     bool sticky)
 {
     SimCommand c = command(n);
     c.code = static_cast<unsigned>(code);
@@ -249,28 +262,61 @@ void SimClient::vlxFail(unsigned n, unsigned long code, long ntstatus, unsigned 
     fail(false, n, code, ntstatus, after, sticky);
 }
 
-void SimClient::vlxClearFailures(unsigned n) { request(false, SIM_IOCTL_CLEAR_FAILURES, command(n)); }
+void SimClient::vlxClearFailures(unsigned n)
+{
+    request(false, SIM_IOCTL_CLEAR_FAILURES, command(n));
+}
 
-void SimClient::vlxSetPending(unsigned n, unsigned delayMs, bool on) { setPending(false, n, delayMs, on); }
+void SimClient::vlxSetPending(unsigned n, unsigned delayMs, bool on)
+{
+    setPending(false, n, delayMs, on);
+}
 
-void SimClient::vlxSetBlockingRead(unsigned n, bool blocking) { setBlockingRead(false, n, blocking); }
+void SimClient::vlxSetBlockingRead(unsigned n, bool blocking)
+{
+    setBlockingRead(false, n, blocking);
+}
 
-std::vector<SimRequest> SimClient::vlxLog(unsigned n) { return log(false, n); }
-void SimClient::vlxClearLog(unsigned n) { request(false, SIM_IOCTL_CLEAR_LOG, command(n)); }
-SimState SimClient::vlxState(unsigned n) { return state(false, n); }
-std::vector<unsigned> SimClient::vlxDevices() { return devices(false); }
+std::vector<SimRequest> SimClient::vlxLog(unsigned n)
+{
+    return log(false, n);
+}
+void SimClient::vlxClearLog(unsigned n)
+{
+    request(false, SIM_IOCTL_CLEAR_LOG, command(n));
+}
+SimState SimClient::vlxState(unsigned n)
+{
+    return state(false, n);
+}
+std::vector<unsigned> SimClient::vlxDevices()
+{
+    return devices(false);
+}
 
-void SimClient::krxAdd(unsigned n) { request(true, SIM_IOCTL_ADD_DEVICE, command(n)); }
-void SimClient::krxRemove(unsigned n) { request(true, SIM_IOCTL_REMOVE_DEVICE, command(n)); }
+void SimClient::krxAdd(unsigned n)
+{
+    request(true, SIM_IOCTL_ADD_DEVICE, command(n));
+}
+void SimClient::krxRemove(unsigned n)
+{
+    request(true, SIM_IOCTL_REMOVE_DEVICE, command(n));
+}
 
 void SimClient::krxSetReply(unsigned n, std::string const& bytes)
 {
     request(true, SIM_IOCTL_SET_REPLY, command(n), bytes);
 }
 
-void SimClient::krxFeed(unsigned n, std::string const& bytes) { request(true, SIM_IOCTL_FEED, command(n), bytes); }
+void SimClient::krxFeed(unsigned n, std::string const& bytes)
+{
+    request(true, SIM_IOCTL_FEED, command(n), bytes);
+}
 
-void SimClient::krxSetBlockingRead(unsigned n, bool blocking) { setBlockingRead(true, n, blocking); }
+void SimClient::krxSetBlockingRead(unsigned n, bool blocking)
+{
+    setBlockingRead(true, n, blocking);
+}
 
 void SimClient::krxFlood(unsigned n, bool on, unsigned bytesPerRead, std::string const& pattern)
 {
@@ -280,18 +326,39 @@ void SimClient::krxFlood(unsigned n, bool on, unsigned bytesPerRead, std::string
     request(true, SIM_IOCTL_SET_FLOOD, c, on ? pattern : std::string());
 }
 
-unsigned long SimClient::krxPending(unsigned n) { return state(true, n).received; }
+unsigned long SimClient::krxPending(unsigned n)
+{
+    return state(true, n).received;
+}
 
 void SimClient::krxFail(unsigned n, unsigned long what, long ntstatus, unsigned after, bool sticky)
 {
     fail(true, n, what, ntstatus, after, sticky);
 }
 
-void SimClient::krxClearFailures(unsigned n) { request(true, SIM_IOCTL_CLEAR_FAILURES, command(n)); }
+void SimClient::krxClearFailures(unsigned n)
+{
+    request(true, SIM_IOCTL_CLEAR_FAILURES, command(n));
+}
 
-void SimClient::krxSetPending(unsigned n, unsigned delayMs, bool on) { setPending(true, n, delayMs, on); }
+void SimClient::krxSetPending(unsigned n, unsigned delayMs, bool on)
+{
+    setPending(true, n, delayMs, on);
+}
 
-std::vector<SimRequest> SimClient::krxLog(unsigned n) { return log(true, n); }
-void SimClient::krxClearLog(unsigned n) { request(true, SIM_IOCTL_CLEAR_LOG, command(n)); }
-SimState SimClient::krxState(unsigned n) { return state(true, n); }
-std::vector<unsigned> SimClient::krxDevices() { return devices(true); }
+std::vector<SimRequest> SimClient::krxLog(unsigned n)
+{
+    return log(true, n);
+}
+void SimClient::krxClearLog(unsigned n)
+{
+    request(true, SIM_IOCTL_CLEAR_LOG, command(n));
+}
+SimState SimClient::krxState(unsigned n)
+{
+    return state(true, n);
+}
+std::vector<unsigned> SimClient::krxDevices()
+{
+    return devices(true);
+}

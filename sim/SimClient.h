@@ -10,12 +10,15 @@
 
 #include "SimControl.h"
 
-struct SimRequest {
-    unsigned long code;                 // request code, SIM_REQ_READ or SIM_REQ_WRITE
-    std::vector<unsigned char> payload; // input bytes; written bytes; read: requested length, 4 bytes LE
+struct SimRequest
+{
+    unsigned long code; // request code, SIM_REQ_READ or SIM_REQ_WRITE
+    std::vector<unsigned char>
+        payload; // input bytes; written bytes; read: requested length, 4 bytes LE
 };
 
-class SimClient {
+class SimClient
+{
 public:
     static void resetAll(); // both drivers: no devices, default state
 
@@ -23,15 +26,18 @@ public:
     static void vlxAdd(unsigned n); // defaults from SimControl.h, stored number n
     static void vlxRemove(unsigned n);
     static void vlxSetDriverText(unsigned n, std::string const& text);
-    static void vlxSetVersion(unsigned n, unsigned char major, unsigned char minor, unsigned char mode);
+    static void vlxSetVersion(unsigned n, unsigned char major, unsigned char minor,
+                              unsigned char mode);
     static void vlxSetSerial(unsigned n, unsigned char b0, unsigned char b1, unsigned char b2);
     static void vlxSetStoredNumber(unsigned n, unsigned char number);
     static unsigned char vlxStoredNumber(unsigned n);
     static unsigned short vlxPortPattern(unsigned n); // last selector-1 value
-    static void vlxFail(unsigned n, unsigned long code, long ntstatus, unsigned after = 0, bool sticky = false);
+    static void vlxFail(unsigned n, unsigned long code, long ntstatus, unsigned after = 0,
+                        bool sticky = false);
     static void vlxClearFailures(unsigned n);
     static void vlxSetPending(unsigned n, unsigned delayMs, bool on = true);
-    static void vlxSetBlockingRead(unsigned n, bool blocking); // VLX_READ_TEST_DATA with nothing queued
+    static void vlxSetBlockingRead(unsigned n,
+                                   bool blocking); // VLX_READ_TEST_DATA with nothing queued
     static std::vector<SimRequest> vlxLog(unsigned n);
     static void vlxClearLog(unsigned n);
     static SimState vlxState(unsigned n);
@@ -44,9 +50,11 @@ public:
     static void krxFeed(unsigned n, std::string const& bytes);
     static void krxSetBlockingRead(unsigned n, bool blocking);
     // The device sends the pattern without pause (empty: SIM_DEFAULT_FLOOD_*), see SIM_IOCTL_SET_FLOOD.
-    static void krxFlood(unsigned n, bool on, unsigned bytesPerRead = 256, std::string const& pattern = std::string());
+    static void krxFlood(unsigned n, bool on, unsigned bytesPerRead = 256,
+                         std::string const& pattern = std::string());
     static unsigned long krxPending(unsigned n); // bytes waiting
-    static void krxFail(unsigned n, unsigned long what, long ntstatus, unsigned after = 0, bool sticky = false);
+    static void krxFail(unsigned n, unsigned long what, long ntstatus, unsigned after = 0,
+                        bool sticky = false);
     static void krxClearFailures(unsigned n);
     static void krxSetPending(unsigned n, unsigned delayMs, bool on = true);
     static std::vector<SimRequest> krxLog(unsigned n);
@@ -62,7 +70,8 @@ public:
     static std::vector<SimRequest> log(bool krx, unsigned n, unsigned long pageSize = 256 * 1024);
     static SimState state(bool krx, unsigned n);
     static std::vector<unsigned> devices(bool krx);
-    static void fail(bool krx, unsigned n, unsigned long code, long ntstatus, unsigned after, bool sticky);
+    static void fail(bool krx, unsigned n, unsigned long code, long ntstatus, unsigned after,
+                     bool sticky);
     static void setPending(bool krx, unsigned n, unsigned delayMs, bool on);
     static void setBlockingRead(bool krx, unsigned n, bool blocking);
     static SimCommand command(unsigned n);

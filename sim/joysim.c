@@ -9,27 +9,29 @@
 
 #include "JoySimControl.h"
 
-NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE handle, BOOLEAN alertable, PLARGE_INTEGER timeout);
+NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE handle, BOOLEAN alertable,
+                                              PLARGE_INTEGER timeout);
 
 /* The HID minidriver interface. mingw-w64 has no hidport.h, and its hidclass.h carries
    placeholder request codes: these are the real ones. */
-#define JOY_HID_CODE(id) CTL_CODE(FILE_DEVICE_KEYBOARD, (id), METHOD_NEITHER, FILE_ANY_ACCESS)
+#define JOY_HID_CODE(id)              CTL_CODE(FILE_DEVICE_KEYBOARD, (id), METHOD_NEITHER, FILE_ANY_ACCESS)
 #define JOY_HID_GET_DEVICE_DESCRIPTOR JOY_HID_CODE(0)
 #define JOY_HID_GET_REPORT_DESCRIPTOR JOY_HID_CODE(1)
-#define JOY_HID_READ_REPORT JOY_HID_CODE(2)
-#define JOY_HID_GET_STRING JOY_HID_CODE(4)
+#define JOY_HID_READ_REPORT           JOY_HID_CODE(2)
+#define JOY_HID_GET_STRING            JOY_HID_CODE(4)
 #define JOY_HID_GET_DEVICE_ATTRIBUTES JOY_HID_CODE(9)
 
-#define JOY_HID_REVISION 1
-#define JOY_STRING_MANUFACTURER 14
-#define JOY_STRING_PRODUCT 15
-#define JOY_STRING_SERIAL 16
+#define JOY_HID_REVISION              1
+#define JOY_STRING_MANUFACTURER       14
+#define JOY_STRING_PRODUCT            15
+#define JOY_STRING_SERIAL             16
 /* Wine 8.0's hidclass asks with the numbers of its own header: 1, 2 and 3. */
-#define JOY_WINE_STRING_MANUFACTURER 1
-#define JOY_WINE_STRING_PRODUCT 2
-#define JOY_WINE_STRING_SERIAL 3
+#define JOY_WINE_STRING_MANUFACTURER  1
+#define JOY_WINE_STRING_PRODUCT       2
+#define JOY_WINE_STRING_SERIAL        3
 
-typedef struct JOY_HID_REGISTRATION {
+typedef struct JOY_HID_REGISTRATION
+{
     ULONG Revision;
     PDRIVER_OBJECT DriverObject;
     PUNICODE_STRING RegistryPath;
@@ -39,14 +41,16 @@ typedef struct JOY_HID_REGISTRATION {
 } JOY_HID_REGISTRATION;
 
 /* What hidclass puts at the start of the extension of each device it creates for us. */
-typedef struct JOY_HID_EXTENSION {
+typedef struct JOY_HID_EXTENSION
+{
     PDEVICE_OBJECT PhysicalDeviceObject;
     PDEVICE_OBJECT NextDeviceObject;
     PVOID MiniDeviceExtension;
 } JOY_HID_EXTENSION;
 
 #pragma pack(push, 1)
-typedef struct JOY_HID_DESCRIPTOR {
+typedef struct JOY_HID_DESCRIPTOR
+{
     UCHAR bLength;
     UCHAR bDescriptorType;
     USHORT bcdHID;
@@ -57,7 +61,8 @@ typedef struct JOY_HID_DESCRIPTOR {
 } JOY_HID_DESCRIPTOR;
 #pragma pack(pop)
 
-typedef struct JOY_HID_ATTRIBUTES {
+typedef struct JOY_HID_ATTRIBUTES
+{
     ULONG Size;
     USHORT VendorID;
     USHORT ProductID;
@@ -68,9 +73,10 @@ typedef struct JOY_HID_ATTRIBUTES {
 NTSTATUS NTAPI HidRegisterMinidriver(JOY_HID_REGISTRATION* registration);
 
 #define JOY_DESCRIPTOR_MAX 128
-#define JOY_REPORT_MAX 32
+#define JOY_REPORT_MAX     32
 
-static struct {
+static struct
+{
     PDEVICE_OBJECT control;
     UNICODE_STRING controlLink;
     BOOLEAN controlLinked;
@@ -117,7 +123,8 @@ static ULONG JoyReadParameter(HANDLE key, const WCHAR* name, ULONG fallback)
     PKEY_VALUE_PARTIAL_INFORMATION info = (PKEY_VALUE_PARTIAL_INFORMATION)buffer;
     ULONG length = 0;
     RtlInitUnicodeString(&valueName, name);
-    if (!NT_SUCCESS(ZwQueryValueKey(key, &valueName, KeyValuePartialInformation, buffer, sizeof buffer, &length)))
+    if (!NT_SUCCESS(ZwQueryValueKey(key, &valueName, KeyValuePartialInformation, buffer,
+                                    sizeof buffer, &length)))
         return fallback;
     if (info->Type != REG_DWORD || info->DataLength != sizeof(ULONG))
         return fallback;
@@ -132,7 +139,8 @@ static JoySimLayout JoyReadLayout(void)
     OBJECT_ATTRIBUTES attributes;
     HANDLE key;
     RtlInitUnicodeString(&path, g.parametersPath);
-    InitializeObjectAttributes(&attributes, &path, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL, NULL);
+    InitializeObjectAttributes(&attributes, &path, OBJ_CASE_INSENSITIVE | OBJ_KERNEL_HANDLE, NULL,
+                               NULL);
     if (NT_SUCCESS(ZwOpenKey(&key, KEY_READ, &attributes))) {
         layout.axes = JoyReadParameter(key, L"Axes", layout.axes);
         layout.buttons = JoyReadParameter(key, L"Buttons", layout.buttons);
@@ -155,46 +163,84 @@ static void JoyBuildDescriptor(const JoySimLayout* layout)
     UCHAR* d = g.descriptor;
     ULONG n = 0, i;
 #define PUT(b) (d[n++] = (UCHAR)(b))
-    PUT(0x05); PUT(0x01);             /* usage page: generic desktop */
-    PUT(0x09); PUT(0x04);             /* usage: joystick */
-    PUT(0xA1); PUT(0x01);             /* collection: application */
+    PUT(0x05);
+    PUT(0x01); /* usage page: generic desktop */
+    PUT(0x09);
+    PUT(0x04); /* usage: joystick */
+    PUT(0xA1);
+    PUT(0x01); /* collection: application */
     for (i = 0; i < layout->axes; ++i) {
-        PUT(0x09); PUT(axisUsage[i]);
+        PUT(0x09);
+        PUT(axisUsage[i]);
     }
-    PUT(0x15); PUT(0x00);             /* logical minimum 0 */
-    PUT(0x27); PUT(0xFF); PUT(0xFF); PUT(0x00); PUT(0x00); /* logical maximum 65535 */
-    PUT(0x75); PUT(16);               /* report size */
-    PUT(0x95); PUT(layout->axes);     /* report count */
-    PUT(0x81); PUT(0x02);             /* input: data, variable, absolute */
+    PUT(0x15);
+    PUT(0x00); /* logical minimum 0 */
+    PUT(0x27);
+    PUT(0xFF);
+    PUT(0xFF);
+    PUT(0x00);
+    PUT(0x00); /* logical maximum 65535 */
+    PUT(0x75);
+    PUT(16); /* report size */
+    PUT(0x95);
+    PUT(layout->axes); /* report count */
+    PUT(0x81);
+    PUT(0x02); /* input: data, variable, absolute */
     if (layout->hat) {
-        PUT(0x09); PUT(0x39);         /* usage: hat switch */
-        PUT(0x15); PUT(0x00);
-        PUT(0x25); PUT(0x07);         /* eight directions, 8 = centred (out of range) */
-        PUT(0x35); PUT(0x00);
-        PUT(0x46); PUT(0x3B); PUT(0x01); /* physical 0 to 315 degrees */
-        PUT(0x65); PUT(0x14);         /* unit: degrees */
-        PUT(0x75); PUT(4);
-        PUT(0x95); PUT(1);
-        PUT(0x81); PUT(0x42);         /* input: data, variable, absolute, null state */
-        PUT(0x65); PUT(0x00);
-        PUT(0x45); PUT(0x00);
-        PUT(0x75); PUT(4);
-        PUT(0x95); PUT(1);
-        PUT(0x81); PUT(0x01);         /* padding */
+        PUT(0x09);
+        PUT(0x39); /* usage: hat switch */
+        PUT(0x15);
+        PUT(0x00);
+        PUT(0x25);
+        PUT(0x07); /* eight directions, 8 = centred (out of range) */
+        PUT(0x35);
+        PUT(0x00);
+        PUT(0x46);
+        PUT(0x3B);
+        PUT(0x01); /* physical 0 to 315 degrees */
+        PUT(0x65);
+        PUT(0x14); /* unit: degrees */
+        PUT(0x75);
+        PUT(4);
+        PUT(0x95);
+        PUT(1);
+        PUT(0x81);
+        PUT(0x42); /* input: data, variable, absolute, null state */
+        PUT(0x65);
+        PUT(0x00);
+        PUT(0x45);
+        PUT(0x00);
+        PUT(0x75);
+        PUT(4);
+        PUT(0x95);
+        PUT(1);
+        PUT(0x81);
+        PUT(0x01); /* padding */
     }
     if (layout->buttons) {
-        PUT(0x05); PUT(0x09);         /* usage page: button */
-        PUT(0x19); PUT(1);
-        PUT(0x29); PUT(layout->buttons);
-        PUT(0x15); PUT(0x00);
-        PUT(0x25); PUT(0x01);
-        PUT(0x75); PUT(1);
-        PUT(0x95); PUT(layout->buttons);
-        PUT(0x81); PUT(0x02);
+        PUT(0x05);
+        PUT(0x09); /* usage page: button */
+        PUT(0x19);
+        PUT(1);
+        PUT(0x29);
+        PUT(layout->buttons);
+        PUT(0x15);
+        PUT(0x00);
+        PUT(0x25);
+        PUT(0x01);
+        PUT(0x75);
+        PUT(1);
+        PUT(0x95);
+        PUT(layout->buttons);
+        PUT(0x81);
+        PUT(0x02);
         if (layout->buttons % 8) {
-            PUT(0x75); PUT(1);
-            PUT(0x95); PUT(8 - layout->buttons % 8);
-            PUT(0x81); PUT(0x01);
+            PUT(0x75);
+            PUT(1);
+            PUT(0x95);
+            PUT(8 - layout->buttons % 8);
+            PUT(0x81);
+            PUT(0x01);
         }
     }
     PUT(0xC0);
@@ -336,12 +382,9 @@ static NTSTATUS NTAPI JoyInternalControl(PDEVICE_OBJECT device, PIRP irp)
         JoyCopy(irp->UserBuffer, &attributes, sizeof attributes);
         return JoyComplete(irp, STATUS_SUCCESS, sizeof attributes);
     }
-    case JOY_HID_GET_STRING:
-        return JoyGetString(irp, stack);
-    case JOY_HID_READ_REPORT:
-        return JoyReadReport(irp);
-    default:
-        return JoyComplete(irp, STATUS_NOT_SUPPORTED, 0);
+    case JOY_HID_GET_STRING: return JoyGetString(irp, stack);
+    case JOY_HID_READ_REPORT: return JoyReadReport(irp);
+    default: return JoyComplete(irp, STATUS_NOT_SUPPORTED, 0);
     }
 }
 
@@ -389,11 +432,8 @@ static NTSTATUS NTAPI JoyPnp(PDEVICE_OBJECT device, PIRP irp)
     case IRP_MN_CANCEL_REMOVE_DEVICE:
     case IRP_MN_QUERY_STOP_DEVICE:
     case IRP_MN_CANCEL_STOP_DEVICE:
-    case IRP_MN_STOP_DEVICE:
-        irp->IoStatus.Status = STATUS_SUCCESS;
-        break;
-    default:
-        break;
+    case IRP_MN_STOP_DEVICE: irp->IoStatus.Status = STATUS_SUCCESS; break;
+    default: break;
     }
     IoSkipCurrentIrpStackLocation(irp);
     return IoCallDriver(ext->NextDeviceObject, irp);
@@ -441,7 +481,8 @@ static NTSTATUS NTAPI JoyDeviceControl(PDEVICE_OBJECT device, PIRP irp)
         return g.hidControl(device, irp);
     switch (stack->Parameters.DeviceIoControl.IoControlCode) {
     case JOYSIM_IOCTL_SET_STATE:
-        return JoyComplete(irp, JoySetState(buffer, stack->Parameters.DeviceIoControl.InputBufferLength), 0);
+        return JoyComplete(
+            irp, JoySetState(buffer, stack->Parameters.DeviceIoControl.InputBufferLength), 0);
     case JOYSIM_IOCTL_GET_LAYOUT:
         if (stack->Parameters.DeviceIoControl.OutputBufferLength < sizeof layout)
             return JoyComplete(irp, STATUS_BUFFER_TOO_SMALL, 0);
@@ -453,8 +494,7 @@ static NTSTATUS NTAPI JoyDeviceControl(PDEVICE_OBJECT device, PIRP irp)
             return JoyComplete(irp, STATUS_NO_SUCH_DEVICE, 0);
         JoyCopy(buffer, &layout, sizeof layout);
         return JoyComplete(irp, STATUS_SUCCESS, sizeof layout);
-    default:
-        return JoyComplete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
+    default: return JoyComplete(irp, STATUS_INVALID_DEVICE_REQUEST, 0);
     }
 }
 
@@ -534,7 +574,8 @@ NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)
 
     status = JoyCreateControl(driver);
     if (NT_SUCCESS(status))
-        status = PsCreateSystemThread(&g.thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, JoyResendThread, NULL);
+        status = PsCreateSystemThread(&g.thread, THREAD_ALL_ACCESS, NULL, NULL, NULL,
+                                      JoyResendThread, NULL);
     if (!NT_SUCCESS(status)) {
         JoyUnload(driver);
         return status;

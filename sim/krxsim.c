@@ -32,7 +32,8 @@ static void KrxInitDevice(SIM_DEVICE* dev)
     KrxSetReply(dev, (const UCHAR*)reply, sizeof reply - 1);
 }
 
-static NTSTATUS KrxGetReceiveCount(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength, ULONG_PTR* information)
+static NTSTATUS KrxGetReceiveCount(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength,
+                                   ULONG_PTR* information)
 {
     ULONG count = dev->queue.count;
     if (outLength < sizeof count)
@@ -42,14 +43,12 @@ static NTSTATUS KrxGetReceiveCount(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLeng
     return STATUS_SUCCESS;
 }
 
-static NTSTATUS KrxDeviceControl(SIM_DEVICE* dev, ULONG code, UCHAR* buffer, ULONG inLength, ULONG outLength,
-                                 ULONG_PTR* information)
+static NTSTATUS KrxDeviceControl(SIM_DEVICE* dev, ULONG code, UCHAR* buffer, ULONG inLength,
+                                 ULONG outLength, ULONG_PTR* information)
 {
     switch (code) {
-    case KRX_GET_RECEIVE_COUNT:
-        return KrxGetReceiveCount(dev, buffer, outLength, information);
-    default:
-        return STATUS_INVALID_DEVICE_REQUEST;
+    case KRX_GET_RECEIVE_COUNT: return KrxGetReceiveCount(dev, buffer, outLength, information);
+    default: return STATUS_INVALID_DEVICE_REQUEST;
     }
 }
 
@@ -128,10 +127,8 @@ static NTSTATUS KrxWrite(SIM_DEVICE* dev, const UCHAR* buffer, ULONG length, ULO
 static NTSTATUS KrxControl(SIM_DEVICE* dev, ULONG code, const SimCommand* c, const UCHAR* data)
 {
     switch (code) {
-    case SIM_IOCTL_SET_REPLY:
-        return KrxSetReply(dev, data, c->length);
-    case SIM_IOCTL_SET_FLOOD:
-        return KrxSetFlood(dev, c, data);
+    case SIM_IOCTL_SET_REPLY: return KrxSetReply(dev, data, c->length);
+    case SIM_IOCTL_SET_FLOOD: return KrxSetFlood(dev, c, data);
     case SIM_IOCTL_FEED:
         if (c->length > dev->queue.limit - dev->queue.count)
             return STATUS_INSUFFICIENT_RESOURCES;
@@ -139,13 +136,13 @@ static NTSTATUS KrxControl(SIM_DEVICE* dev, ULONG code, const SimCommand* c, con
             return STATUS_INSUFFICIENT_RESOURCES;
         SimServeWaiting(dev);
         return STATUS_SUCCESS;
-    default:
-        return STATUS_INVALID_DEVICE_REQUEST;
+    default: return STATUS_INVALID_DEVICE_REQUEST;
     }
 }
 
 static const SIM_OPS krxOps = {
-    L"KrxUsb", L"KrxSimControl", TRUE, KrxInitDevice, KrxDeviceControl, KrxRead, KrxWrite, KrxControl,
+    L"KrxUsb",        L"KrxSimControl", TRUE,     KrxInitDevice,
+    KrxDeviceControl, KrxRead,          KrxWrite, KrxControl,
 };
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)

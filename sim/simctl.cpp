@@ -12,7 +12,8 @@
 #include "SimClient.h"
 #include "VlxUsbCodes.h"
 
-namespace {
+namespace
+{
 
 const char usageText[] =
     "usage: simctl COMMAND ...\n"
@@ -30,7 +31,8 @@ const char usageText[] =
     "  simctl vlx fail N CODE [--after K] [--status NTSTATUS] [--sticky]\n"
     "        fail the next request CODE (after K that pass) with NTSTATUS (default 0xC000009D,\n"
     "        device not connected); --sticky: every one from then on. CODE: a number, or\n"
-    "        driver-info test-command test-data get-number set-number version firmware serial open\n"
+    "        driver-info test-command test-data get-number set-number version firmware serial "
+    "open\n"
     "  simctl vlx clear-failures N\n"
     "  simctl vlx pending N on|off [--delay MS]   complete requests after MS ms (default 100)\n"
     "  simctl vlx blocking N on|off     test-data reads with nothing queued wait (on) or return 0\n"
@@ -41,7 +43,8 @@ const char usageText[] =
     "  simctl krx remove N\n"
     "  simctl krx feed N BYTES          bytes the device sends to the computer\n"
     "  simctl krx state N | log N | clear-log N | clear-failures N\n"
-    "  simctl krx fail N CODE [--after K] [--status NTSTATUS] [--sticky]   CODE: read write count open\n"
+    "  simctl krx fail N CODE [--after K] [--status NTSTATUS] [--sticky]   CODE: read write count "
+    "open\n"
     "  simctl krx pending N on|off [--delay MS]\n"
     "  simctl krx blocking N on|off     reads with nothing received wait (on) or return 0 bytes\n"
     "  simctl krx flood N on|off [--bytes-per-read K] [--pattern BYTES]   send without pause\n"
@@ -54,9 +57,11 @@ const char usageText[] =
     "        BUTTONS a bit mask (bit 0 = button 1)\n"
     "  simctl joy remove                uninstall it\n"
     "  simctl joy status                its layout, or that there is none\n"
-    "TEXT and BYTES take the escapes \\r \\n \\t \\\\ \\xHH; BYTES written as hex:76 0D are hex bytes.\n";
+    "TEXT and BYTES take the escapes \\r \\n \\t \\\\ \\xHH; BYTES written as hex:76 0D are hex "
+    "bytes.\n";
 
-struct UsageError : std::runtime_error {
+struct UsageError : std::runtime_error
+{
     using std::runtime_error::runtime_error;
 };
 
@@ -126,8 +131,7 @@ std::string parseBytes(std::string const& text)
             i += 2;
             break;
         }
-        default:
-            throw UsageError(std::string("unknown escape \\") + c + " in '" + text + "'");
+        default: throw UsageError(std::string("unknown escape \\") + c + " in '" + text + "'");
         }
     }
     return out;
@@ -135,19 +139,27 @@ std::string parseBytes(std::string const& text)
 
 unsigned long parseCode(bool krx, std::string const& name)
 {
-    struct Named {
+    struct Named
+    {
         const char* name;
         unsigned long code;
     };
     static const Named vlx[] = {
-        {"driver-info", VLX_GET_DRIVER_INFO},       {"test-command", VLX_SEND_TEST_COMMAND},
-        {"test-data", VLX_READ_TEST_DATA},          {"get-number", VLX_GET_DEVICE_NUMBER},
-        {"set-number", VLX_SET_DEVICE_NUMBER},      {"version", VLX_GET_FIRMWARE_VERSION},
-        {"firmware", VLX_WRITE_FIRMWARE_BLOCK},     {"serial", VLX_GET_SERIAL_NUMBER},
+        {"driver-info", VLX_GET_DRIVER_INFO},
+        {"test-command", VLX_SEND_TEST_COMMAND},
+        {"test-data", VLX_READ_TEST_DATA},
+        {"get-number", VLX_GET_DEVICE_NUMBER},
+        {"set-number", VLX_SET_DEVICE_NUMBER},
+        {"version", VLX_GET_FIRMWARE_VERSION},
+        {"firmware", VLX_WRITE_FIRMWARE_BLOCK},
+        {"serial", VLX_GET_SERIAL_NUMBER},
         {"open", SIM_REQ_CREATE},
     };
     static const Named krxNames[] = {
-        {"read", SIM_REQ_READ}, {"write", SIM_REQ_WRITE}, {"count", KRX_GET_RECEIVE_COUNT}, {"open", SIM_REQ_CREATE},
+        {"read", SIM_REQ_READ},
+        {"write", SIM_REQ_WRITE},
+        {"count", KRX_GET_RECEIVE_COUNT},
+        {"open", SIM_REQ_CREATE},
     };
     if (krx) {
         for (auto const& n : krxNames)
@@ -172,7 +184,8 @@ std::string hexBytes(std::vector<unsigned char> const& bytes)
     return out;
 }
 
-class Args {
+class Args
+{
 public:
     Args(int argc, char** argv) : args_(argv + 1, argv + argc) {}
 
@@ -183,7 +196,10 @@ public:
             throw UsageError(std::string("missing ") + what);
         return args_[at_++];
     }
-    unsigned device() { return static_cast<unsigned>(parseNumber(next("device number"), 255, "device number")); }
+    unsigned device()
+    {
+        return static_cast<unsigned>(parseNumber(next("device number"), 255, "device number"));
+    }
     void end() const
     {
         if (more())
@@ -224,7 +240,8 @@ void vlxOptions(unsigned n, Args& args)
             size_t dot = v.find('.');
             if (dot == std::string::npos)
                 throw UsageError("version must be MAJOR.MINOR, not '" + v + "'");
-            version[0] = static_cast<unsigned char>(parseNumber(v.substr(0, dot), 255, "major version"));
+            version[0] = static_cast<unsigned char>(
+                parseNumber(v.substr(0, dot), 255, "major version"));
             std::string minor = v.substr(dot + 1);
             while (minor.size() > 1 && minor[0] == '0')
                 minor.erase(0, 1); // "08" is minor 8, not an octal number
@@ -232,11 +249,15 @@ void vlxOptions(unsigned n, Args& args)
             versionGiven = true;
         } else if (option == "--mode") {
             std::string m = args.next("mode");
-            version[2] = m == "normal" ? 0 : m == "emergency" ? 1 : static_cast<unsigned char>(parseNumber(m, 255, "mode"));
+            version[2] = m == "normal" ? 0
+                : m == "emergency"     ? 1
+                                       : static_cast<unsigned char>(parseNumber(m, 255, "mode"));
             modeGiven = true;
         } else if (option == "--serial") {
-            unsigned long serial = parseNumber(args.next("serial number"), 0xFFFFFF, "serial number");
-            SimClient::vlxSetSerial(n, static_cast<unsigned char>(serial >> 16), static_cast<unsigned char>(serial >> 8),
+            unsigned long serial = parseNumber(args.next("serial number"), 0xFFFFFF,
+                                               "serial number");
+            SimClient::vlxSetSerial(n, static_cast<unsigned char>(serial >> 16),
+                                    static_cast<unsigned char>(serial >> 8),
                                     static_cast<unsigned char>(serial));
         } else if (option == "--text") {
             std::string text = parseBytes(args.next("text"));
@@ -244,7 +265,8 @@ void vlxOptions(unsigned n, Args& args)
                 throw UsageError("the driver text holds at most 64 bytes");
             SimClient::vlxSetDriverText(n, text);
         } else if (option == "--number") {
-            SimClient::vlxSetStoredNumber(n, static_cast<unsigned char>(parseNumber(args.next("number"), 255, "number")));
+            SimClient::vlxSetStoredNumber(
+                n, static_cast<unsigned char>(parseNumber(args.next("number"), 255, "number")));
         } else {
             throw UsageError("unknown option '" + option + "'");
         }
@@ -259,16 +281,17 @@ void printState(bool krx, unsigned n)
     std::printf("device %u: %s\n", n, s.open ? "open" : "closed");
     if (!krx) {
         unsigned serial = (s.serial[0] << 16) | (s.serial[1] << 8) | s.serial[2];
-        std::printf("stored number %u, version %u.%02u mode %u, serial %u\n", s.storedNumber, s.version[0],
-                    s.version[1], s.version[2], serial);
-        std::printf("port pattern 0x%04X (%u writes), loop bytes queued %u\n", s.portPattern, s.portWrites,
-                    s.loopQueued);
+        std::printf("stored number %u, version %u.%02u mode %u, serial %u\n", s.storedNumber,
+                    s.version[0], s.version[1], s.version[2], serial);
+        std::printf("port pattern 0x%04X (%u writes), loop bytes queued %u\n", s.portPattern,
+                    s.portWrites, s.loopQueued);
     } else {
-        std::printf("received bytes waiting %u, flood %s (%u bytes read)\n", s.received, s.floodOn ? "on" : "off",
-                    s.floodBytes);
+        std::printf("received bytes waiting %u, flood %s (%u bytes read)\n", s.received,
+                    s.floodOn ? "on" : "off", s.floodBytes);
     }
-    std::printf("pending %s (%u ms), blocking reads %s (%u waiting), failure rules %u\n", s.pendingOn ? "on" : "off",
-                s.pendingMs, s.blocking ? "on" : "off", s.waitingReads, s.failRules);
+    std::printf("pending %s (%u ms), blocking reads %s (%u waiting), failure rules %u\n",
+                s.pendingOn ? "on" : "off", s.pendingMs, s.blocking ? "on" : "off", s.waitingReads,
+                s.failRules);
     std::printf("log entries %u, not logged %u\n", s.logEntries, s.logDropped);
 }
 
@@ -314,7 +337,8 @@ void pendingCommand(bool krx, unsigned n, Args& args)
 // Commands both drivers share; false when `verb` is none of them.
 bool commonCommand(bool krx, std::string const& verb, Args& args)
 {
-    if (verb == "remove" || verb == "state" || verb == "log" || verb == "clear-log" || verb == "clear-failures") {
+    if (verb == "remove" || verb == "state" || verb == "log" || verb == "clear-log" ||
+        verb == "clear-failures") {
         unsigned n = args.device();
         requireDevice(n);
         args.end();
@@ -445,11 +469,13 @@ void joyCommand(Args& args)
         while (args.more()) {
             std::string option = args.next("option");
             if (option == "--axes") {
-                axes = static_cast<unsigned>(parseNumber(args.next("axes"), JOYSIM_MAX_AXES, "axes"));
+                axes = static_cast<unsigned>(
+                    parseNumber(args.next("axes"), JOYSIM_MAX_AXES, "axes"));
                 if (axes < JOYSIM_MIN_AXES)
                     throw UsageError("a controller has 2 to 6 axes");
             } else if (option == "--buttons") {
-                buttons = static_cast<unsigned>(parseNumber(args.next("buttons"), JOYSIM_MAX_BUTTONS, "buttons"));
+                buttons = static_cast<unsigned>(
+                    parseNumber(args.next("buttons"), JOYSIM_MAX_BUTTONS, "buttons"));
             } else if (option == "--hat" || option == "--no-hat") {
                 hat = option == "--hat";
             } else {
@@ -463,9 +489,12 @@ void joyCommand(Args& args)
         JoySimState state = {};
         static const char* const axisNames[] = {"X", "Y", "Z", "R", "U", "V"};
         for (int i = 0; i < 6; ++i)
-            state.axes[i] = static_cast<unsigned>(parseNumber(args.next(axisNames[i]), JOYSIM_AXIS_MAX, axisNames[i]));
-        state.pov = static_cast<unsigned>(parseNumber(args.next("POV"), JOYSIM_POV_CENTERED, "POV"));
-        state.buttons = static_cast<unsigned>(parseNumber(args.next("BUTTONS"), 0xFFFFFFFFu, "BUTTONS"));
+            state.axes[i] = static_cast<unsigned>(
+                parseNumber(args.next(axisNames[i]), JOYSIM_AXIS_MAX, axisNames[i]));
+        state.pov = static_cast<unsigned>(
+            parseNumber(args.next("POV"), JOYSIM_POV_CENTERED, "POV"));
+        state.buttons = static_cast<unsigned>(
+            parseNumber(args.next("BUTTONS"), 0xFFFFFFFFu, "BUTTONS"));
         args.end();
         JoySimClient::set(state);
         return;
@@ -479,7 +508,8 @@ void joyCommand(Args& args)
         args.end();
         JoySimLayout layout = {};
         if (JoySimClient::layout(layout))
-            std::printf("joystick: %u axes, %u buttons, %s\n", layout.axes, layout.buttons, layout.hat ? "hat" : "no hat");
+            std::printf("joystick: %u axes, %u buttons, %s\n", layout.axes, layout.buttons,
+                        layout.hat ? "hat" : "no hat");
         else
             std::printf("joystick: none\n");
         return;

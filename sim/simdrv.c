@@ -9,9 +9,11 @@
 #include "simdrv.h"
 
 /* In ntifs.h, which does not mix with ntddk.h. */
-NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE handle, BOOLEAN alertable, PLARGE_INTEGER timeout);
+NTSYSAPI NTSTATUS NTAPI ZwWaitForSingleObject(HANDLE handle, BOOLEAN alertable,
+                                              PLARGE_INTEGER timeout);
 
-typedef struct SIM_DRIVER {
+typedef struct SIM_DRIVER
+{
     const SIM_OPS* ops;
     PDRIVER_OBJECT driver;
     PDEVICE_OBJECT control;
@@ -20,7 +22,7 @@ typedef struct SIM_DRIVER {
     BOOLEAN controlLinked;
     KSPIN_LOCK lock;
     SIM_DEVICE* devices[256];
-    ULONG generation; /* makes device object names unique across add/remove */
+    ULONG generation;   /* makes device object names unique across add/remove */
     LIST_ENTRY delayed; /* pending-mode IRPs, in order of their due time */
     LIST_ENTRY done;    /* completed under the lock, to be handed back after it */
     KEVENT wake;
@@ -31,7 +33,7 @@ typedef struct SIM_DRIVER {
 static SIM_DRIVER g;
 
 /* DriverContext slots of a parked IRP. */
-#define CTX_DUE 0
+#define CTX_DUE    0
 #define CTX_DEVICE 1
 
 void SimCopy(void* to, const void* from, ULONG length)
@@ -49,8 +51,14 @@ static ULONG SimNowMs(void)
     return (ULONG)((ULONGLONG)counter.QuadPart / ((ULONGLONG)frequency.QuadPart / 1000u + 1u));
 }
 
-static void SimLock(KIRQL* irql) { KeAcquireSpinLock(&g.lock, irql); }
-static void SimUnlock(KIRQL irql) { KeReleaseSpinLock(&g.lock, irql); }
+static void SimLock(KIRQL* irql)
+{
+    KeAcquireSpinLock(&g.lock, irql);
+}
+static void SimUnlock(KIRQL irql)
+{
+    KeReleaseSpinLock(&g.lock, irql);
+}
 
 /* Hands back every IRP finished under the lock. */
 static void SimFlush(void)
@@ -254,7 +262,8 @@ static ULONG SimLogOffset(SIM_DEVICE* dev, ULONG index)
     return offset;
 }
 
-static NTSTATUS SimLogRead(SIM_DEVICE* dev, ULONG first, UCHAR* out, ULONG outLength, ULONG_PTR* information)
+static NTSTATUS SimLogRead(SIM_DEVICE* dev, ULONG first, UCHAR* out, ULONG outLength,
+                           ULONG_PTR* information)
 {
     SimLogPage page;
     ULONG offset, at = sizeof page;
@@ -344,7 +353,8 @@ static NTSTATUS SimAddDevice(ULONG n)
     at = SimAppendText(nameBuffer, at, L"_");
     SimAppendNumber(nameBuffer, at, ++g.generation);
     RtlInitUnicodeString(&name, nameBuffer);
-    status = IoCreateDevice(g.driver, sizeof(SIM_DEVICE), &name, FILE_DEVICE_UNKNOWN, 0, FALSE, &object);
+    status = IoCreateDevice(g.driver, sizeof(SIM_DEVICE), &name, FILE_DEVICE_UNKNOWN, 0, FALSE,
+                            &object);
     if (!NT_SUCCESS(status))
         return status;
 
@@ -404,7 +414,8 @@ static void SimReap(void)
     while (object) {
         PDEVICE_OBJECT next = object->NextDevice;
         SIM_DEVICE* dev = (SIM_DEVICE*)object->DeviceExtension;
-        if (dev->kind == SimKindDevice && dev->removed && !dev->openFile && IsListEmpty(&dev->refused))
+        if (dev->kind == SimKindDevice && dev->removed && !dev->openFile &&
+            IsListEmpty(&dev->refused))
             IoDeleteDevice(object);
         object = next;
     }
@@ -645,7 +656,8 @@ static NTSTATUS SimDeviceRequest(SIM_DEVICE* dev, PIRP irp)
         status = SimInjected(dev, code);
         if (NT_SUCCESS(status)) {
             if (code == SIM_REQ_READ)
-                status = g.ops->read(dev, SimIrpData(irp), stack->Parameters.Read.Length, &information);
+                status = g.ops->read(dev, SimIrpData(irp), stack->Parameters.Read.Length,
+                                     &information);
             else if (code == SIM_REQ_WRITE)
                 status = g.ops->write(dev, SimIrpData(irp), stack->Parameters.Write.Length,
                                       &information);
@@ -695,8 +707,7 @@ static NTSTATUS SimCommonControl(SIM_DEVICE* dev, ULONG code, const SimCommand* 
             }
         }
         return STATUS_SUCCESS;
-    case SIM_IOCTL_FAIL:
-        return SimSetRule(dev, c);
+    case SIM_IOCTL_FAIL: return SimSetRule(dev, c);
     case SIM_IOCTL_CLEAR_FAILURES:
         RtlZeroMemory(dev->rules, sizeof dev->rules);
         return STATUS_SUCCESS;
@@ -704,8 +715,7 @@ static NTSTATUS SimCommonControl(SIM_DEVICE* dev, ULONG code, const SimCommand* 
         SimLogFree(dev);
         dev->logDropped = 0;
         return STATUS_SUCCESS;
-    case SIM_IOCTL_READ_LOG:
-        return SimLogRead(dev, c->value, out, outLength, information);
+    case SIM_IOCTL_READ_LOG: return SimLogRead(dev, c->value, out, outLength, information);
     case SIM_IOCTL_GET_STATE: {
         SimState s;
         ULONG i;
@@ -740,8 +750,7 @@ static NTSTATUS SimCommonControl(SIM_DEVICE* dev, ULONG code, const SimCommand* 
         *information = sizeof s;
         return STATUS_SUCCESS;
     }
-    default:
-        return g.ops->control(dev, code, c, (const UCHAR*)(c + 1));
+    default: return g.ops->control(dev, code, c, (const UCHAR*)(c + 1));
     }
 }
 
@@ -811,7 +820,8 @@ static NTSTATUS SimControlRequest(PIRP irp, ULONG_PTR* information)
     if (!dev)
         status = STATUS_NO_SUCH_DEVICE;
     else
-        status = SimCommonControl(dev, code, data ? (const SimCommand*)data : &c, buffer, outLength, information);
+        status = SimCommonControl(dev, code, data ? (const SimCommand*)data : &c, buffer, outLength,
+                                  information);
     SimUnlock(irql);
     SimFlush();
     if (data)
@@ -827,13 +837,9 @@ static NTSTATUS NTAPI SimDispatch(PDEVICE_OBJECT object, PIRP irp)
     ULONG_PTR information = 0;
 
     switch (stack->MajorFunction) {
-    case IRP_MJ_CREATE:
-        status = SimCreate(dev, irp);
-        break;
+    case IRP_MJ_CREATE: status = SimCreate(dev, irp); break;
     case IRP_MJ_CLOSE:
-    case IRP_MJ_CLEANUP:
-        status = SimClose(dev, irp);
-        break;
+    case IRP_MJ_CLEANUP: status = SimClose(dev, irp); break;
     case IRP_MJ_DEVICE_CONTROL:
         if (dev->kind == SimKindControl) {
             status = SimControlRequest(irp, &information);
@@ -847,9 +853,7 @@ static NTSTATUS NTAPI SimDispatch(PDEVICE_OBJECT object, PIRP irp)
             break;
         }
         return SimDeviceRequest(dev, irp);
-    default:
-        status = STATUS_INVALID_DEVICE_REQUEST;
-        break;
+    default: status = STATUS_INVALID_DEVICE_REQUEST; break;
     }
     irp->IoStatus.Status = status;
     irp->IoStatus.Information = NT_SUCCESS(status) ? information : 0;
@@ -883,7 +887,8 @@ static VOID NTAPI SimUnload(PDRIVER_OBJECT driver)
     while ((object = driver->DeviceObject) != NULL) {
         SIM_DEVICE* dev = (SIM_DEVICE*)object->DeviceExtension;
         while (!IsListEmpty(&dev->refused))
-            ExFreePoolWithTag(CONTAINING_RECORD(RemoveHeadList(&dev->refused), SIM_REFUSED, entry), SIM_TAG);
+            ExFreePoolWithTag(CONTAINING_RECORD(RemoveHeadList(&dev->refused), SIM_REFUSED, entry),
+                              SIM_TAG);
         IoDeleteDevice(object);
     }
     g.control = NULL;
@@ -911,7 +916,8 @@ NTSTATUS SimDriverEntry(PDRIVER_OBJECT driver, const SIM_OPS* ops)
 
     SimAppendText(nameBuffer, SimAppendText(nameBuffer, 0, L"\\Device\\"), ops->controlName);
     RtlInitUnicodeString(&name, nameBuffer);
-    status = IoCreateDevice(driver, sizeof(SIM_DEVICE), &name, FILE_DEVICE_UNKNOWN, 0, FALSE, &g.control);
+    status = IoCreateDevice(driver, sizeof(SIM_DEVICE), &name, FILE_DEVICE_UNKNOWN, 0, FALSE,
+                            &g.control);
     if (!NT_SUCCESS(status))
         return status;
     dev = (SIM_DEVICE*)g.control->DeviceExtension;
@@ -921,7 +927,8 @@ NTSTATUS SimDriverEntry(PDRIVER_OBJECT driver, const SIM_OPS* ops)
     InitializeListHead(&dev->waiting);
     InitializeListHead(&dev->refused);
 
-    SimAppendText(g.controlLinkBuffer, SimAppendText(g.controlLinkBuffer, 0, L"\\DosDevices\\"), ops->controlName);
+    SimAppendText(g.controlLinkBuffer, SimAppendText(g.controlLinkBuffer, 0, L"\\DosDevices\\"),
+                  ops->controlName);
     RtlInitUnicodeString(&g.controlLink, g.controlLinkBuffer);
     status = IoCreateSymbolicLink(&g.controlLink, &name);
     if (!NT_SUCCESS(status)) {
@@ -931,7 +938,8 @@ NTSTATUS SimDriverEntry(PDRIVER_OBJECT driver, const SIM_OPS* ops)
     }
     g.controlLinked = TRUE;
 
-    status = PsCreateSystemThread(&g.thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, SimTimerThread, NULL);
+    status = PsCreateSystemThread(&g.thread, THREAD_ALL_ACCESS, NULL, NULL, NULL, SimTimerThread,
+                                  NULL);
     if (!NT_SUCCESS(status)) {
         g.thread = NULL;
         IoDeleteSymbolicLink(&g.controlLink);

@@ -8,11 +8,12 @@
 
 #include "SimControl.h"
 
-#define SIM_TAG 0x6d69534bu /* "KSim" in a pool dump */
-#define SIM_MAX_RULES 16
+#define SIM_TAG        0x6d69534bu /* "KSim" in a pool dump */
+#define SIM_MAX_RULES  16
 #define SIM_NAME_CHARS 48
 
-typedef struct SIM_RULE {
+typedef struct SIM_RULE
+{
     ULONG code;
     NTSTATUS status;
     ULONG after; /* requests of this code that still pass */
@@ -23,14 +24,16 @@ typedef struct SIM_RULE {
 /* Wine's server opens a device file before the driver sees IRP_MJ_CREATE and ignores the
    status the driver gives it: CreateFile succeeds whatever the driver says. A refused open is
    therefore remembered, and every request on that handle fails with the refusal's status. */
-typedef struct SIM_REFUSED {
+typedef struct SIM_REFUSED
+{
     LIST_ENTRY entry;
     PFILE_OBJECT file;
     NTSTATUS status;
 } SIM_REFUSED;
 
 /* A byte ring that grows on demand up to its limit. */
-typedef struct SIM_QUEUE {
+typedef struct SIM_QUEUE
+{
     UCHAR* data;
     ULONG capacity;
     ULONG head;
@@ -38,10 +41,15 @@ typedef struct SIM_QUEUE {
     ULONG limit;
 } SIM_QUEUE;
 
-typedef enum SIM_KIND { SimKindControl, SimKindDevice } SIM_KIND;
+typedef enum SIM_KIND
+{
+    SimKindControl,
+    SimKindDevice
+} SIM_KIND;
 
 /* Device extension of every device object of a driver, the control device included. */
-typedef struct SIM_DEVICE {
+typedef struct SIM_DEVICE
+{
     SIM_KIND kind;
     ULONG number;
     PDEVICE_OBJECT self;
@@ -63,7 +71,7 @@ typedef struct SIM_DEVICE {
     ULONG logCapacity;
     ULONG logEntries;
     ULONG logDropped;
-    ULONG logCursorIndex; /* speeds up paging: entry index ... */
+    ULONG logCursorIndex;  /* speeds up paging: entry index ... */
     ULONG logCursorOffset; /* ... and its byte offset */
 
     SIM_QUEUE queue; /* vlx: loop bytes; krx: received bytes */
@@ -82,7 +90,7 @@ typedef struct SIM_DEVICE {
     ULONG replyLength;
     UCHAR lastWritten; /* last byte of the previous write, for a "v" CR split across writes */
     BOOLEAN floodOn;
-    ULONG floodChunk;    /* bytes the queue is topped up to before each read */
+    ULONG floodChunk; /* bytes the queue is topped up to before each read */
     UCHAR* floodPattern;
     ULONG floodLength;
     ULONG floodPosition; /* next pattern byte to queue */
@@ -93,15 +101,18 @@ typedef struct SIM_DEVICE {
    framework parks the request until SimServeWaiting completes it. */
 #define SIM_WAIT ((NTSTATUS)0x40000100L)
 
-typedef struct SIM_OPS {
+typedef struct SIM_OPS
+{
     const WCHAR* deviceName;  /* "VlxUsb": \Device\VlxUsb<n>_<g>, \DosDevices\VlxUsb<n> */
     const WCHAR* controlName; /* "VlxSimControl" */
     BOOLEAN byteStream;       /* feedback interface: its queue holds received bytes */
     void (*initDevice)(SIM_DEVICE* dev);
     /* One request on a device, under the driver lock. buffer: METHOD_BUFFERED system buffer
        for ioctls, the caller's data for reads and writes. */
+    /* clang-format off */
     NTSTATUS (*deviceControl)(SIM_DEVICE* dev, ULONG code, UCHAR* buffer, ULONG inLength,
                               ULONG outLength, ULONG_PTR* information);
+    /* clang-format on */
     NTSTATUS (*read)(SIM_DEVICE* dev, UCHAR* buffer, ULONG length, ULONG_PTR* information);
     NTSTATUS (*write)(SIM_DEVICE* dev, const UCHAR* buffer, ULONG length, ULONG_PTR* information);
     /* Driver-specific control requests (texts, versions, feed ...), under the driver lock;

@@ -20,7 +20,8 @@ static void VlxInitDevice(SIM_DEVICE* dev)
 }
 
 /* The text and its NUL, cut to the 64 bytes the channel reserves. */
-static NTSTATUS VlxGetDriverInfo(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength, ULONG_PTR* information)
+static NTSTATUS VlxGetDriverInfo(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength,
+                                 ULONG_PTR* information)
 {
     ULONG length = dev->textLength < SIM_TEXT_MAX ? dev->textLength + 1 : SIM_TEXT_MAX;
     if (outLength < length)
@@ -49,12 +50,12 @@ static NTSTATUS VlxSendTestCommand(SIM_DEVICE* dev, const UCHAR* buffer, ULONG i
         dev->portPattern = value;
         ++dev->portWrites;
         return STATUS_SUCCESS;
-    default:
-        return STATUS_INVALID_PARAMETER;
+    default: return STATUS_INVALID_PARAMETER;
     }
 }
 
-static NTSTATUS VlxReadTestData(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength, ULONG_PTR* information)
+static NTSTATUS VlxReadTestData(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength,
+                                ULONG_PTR* information)
 {
     if (outLength == 0)
         return STATUS_BUFFER_TOO_SMALL;
@@ -64,7 +65,8 @@ static NTSTATUS VlxReadTestData(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength,
     return STATUS_SUCCESS;
 }
 
-static NTSTATUS VlxGetDeviceNumber(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength, ULONG_PTR* information)
+static NTSTATUS VlxGetDeviceNumber(SIM_DEVICE* dev, UCHAR* buffer, ULONG outLength,
+                                   ULONG_PTR* information)
 {
     if (outLength < 1)
         return STATUS_BUFFER_TOO_SMALL;
@@ -81,7 +83,8 @@ static NTSTATUS VlxSetDeviceNumber(SIM_DEVICE* dev, const UCHAR* buffer, ULONG i
     return STATUS_SUCCESS;
 }
 
-static NTSTATUS VlxGetThreeBytes(const UCHAR* bytes, UCHAR* buffer, ULONG outLength, ULONG_PTR* information)
+static NTSTATUS VlxGetThreeBytes(const UCHAR* bytes, UCHAR* buffer, ULONG outLength,
+                                 ULONG_PTR* information)
 {
     if (outLength < 3)
         return STATUS_BUFFER_TOO_SMALL;
@@ -96,28 +99,21 @@ static NTSTATUS VlxWriteFirmwareBlock(ULONG inLength)
     return inLength <= 255 ? STATUS_SUCCESS : STATUS_INVALID_PARAMETER;
 }
 
-static NTSTATUS VlxDeviceControl(SIM_DEVICE* dev, ULONG code, UCHAR* buffer, ULONG inLength, ULONG outLength,
-                                 ULONG_PTR* information)
+static NTSTATUS VlxDeviceControl(SIM_DEVICE* dev, ULONG code, UCHAR* buffer, ULONG inLength,
+                                 ULONG outLength, ULONG_PTR* information)
 {
     switch (code) {
-    case VLX_GET_DRIVER_INFO:
-        return VlxGetDriverInfo(dev, buffer, outLength, information);
-    case VLX_SEND_TEST_COMMAND:
-        return VlxSendTestCommand(dev, buffer, inLength);
-    case VLX_READ_TEST_DATA:
-        return VlxReadTestData(dev, buffer, outLength, information);
-    case VLX_GET_DEVICE_NUMBER:
-        return VlxGetDeviceNumber(dev, buffer, outLength, information);
-    case VLX_SET_DEVICE_NUMBER:
-        return VlxSetDeviceNumber(dev, buffer, inLength);
+    case VLX_GET_DRIVER_INFO: return VlxGetDriverInfo(dev, buffer, outLength, information);
+    case VLX_SEND_TEST_COMMAND: return VlxSendTestCommand(dev, buffer, inLength);
+    case VLX_READ_TEST_DATA: return VlxReadTestData(dev, buffer, outLength, information);
+    case VLX_GET_DEVICE_NUMBER: return VlxGetDeviceNumber(dev, buffer, outLength, information);
+    case VLX_SET_DEVICE_NUMBER: return VlxSetDeviceNumber(dev, buffer, inLength);
     case VLX_GET_FIRMWARE_VERSION:
         return VlxGetThreeBytes(dev->version, buffer, outLength, information);
-    case VLX_WRITE_FIRMWARE_BLOCK:
-        return VlxWriteFirmwareBlock(inLength);
+    case VLX_WRITE_FIRMWARE_BLOCK: return VlxWriteFirmwareBlock(inLength);
     case VLX_GET_SERIAL_NUMBER:
         return VlxGetThreeBytes(dev->serial, buffer, outLength, information);
-    default:
-        return STATUS_INVALID_DEVICE_REQUEST;
+    default: return STATUS_INVALID_DEVICE_REQUEST;
     }
 }
 
@@ -156,13 +152,13 @@ static NTSTATUS VlxControl(SIM_DEVICE* dev, ULONG code, const SimCommand* c, con
             return STATUS_INVALID_PARAMETER;
         SimCopy(dev->serial, data, 3);
         return STATUS_SUCCESS;
-    default:
-        return STATUS_INVALID_DEVICE_REQUEST;
+    default: return STATUS_INVALID_DEVICE_REQUEST;
     }
 }
 
 static const SIM_OPS vlxOps = {
-    L"VlxUsb", L"VlxSimControl", FALSE, VlxInitDevice, VlxDeviceControl, VlxRead, VlxWrite, VlxControl,
+    L"VlxUsb",        L"VlxSimControl", FALSE,    VlxInitDevice,
+    VlxDeviceControl, VlxRead,          VlxWrite, VlxControl,
 };
 
 NTSTATUS NTAPI DriverEntry(PDRIVER_OBJECT driver, PUNICODE_STRING registryPath)

@@ -21,10 +21,12 @@ std::string ConsoleText::utf8(std::string const& text)
     std::wstring w = wide(text);
     if (w.empty())
         return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0, nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                nullptr, nullptr);
     std::string result(n > 0 ? n : 0, '\0');
     if (n > 0)
-        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &result[0], n, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), &result[0], n,
+                            nullptr, nullptr);
     return result;
 }
 

@@ -28,7 +28,8 @@ bool FlashOptions::parse(int argc, char** argv)
         unsigned long n = strtoul(which.c_str(), &end, 10);
         if (which == "all")
             station = 0;
-        else if (!which.empty() && which[0] >= '0' && which[0] <= '9' && *end == '\0' && n >= 1 && n <= 255)
+        else if (!which.empty() && which[0] >= '0' && which[0] <= '9' && *end == '\0' && n >= 1 &&
+                 n <= 255)
             station = static_cast<unsigned int>(n);
         else {
             error = "Ungültige Gerätenummer: " + which;
@@ -46,7 +47,8 @@ bool FlashOptions::parse(int argc, char** argv)
             testMode = true;
         else if (command == UPDATE && option == "--force")
             force = true;
-        else if (command == UPDATE && option == "--file" && next + 1 < argc && argv[next + 1][0] != '\0')
+        else if (command == UPDATE && option == "--file" && next + 1 < argc &&
+                 argv[next + 1][0] != '\0')
             file = argv[++next];
         else {
             error = "Unbekannte Option: " + option;

@@ -7,7 +7,12 @@
 // `error` for a wrong command line.
 struct FlashOptions
 {
-    enum Command { HELP, LIST, UPDATE };
+    enum Command
+    {
+        HELP,
+        LIST,
+        UPDATE
+    };
 
     Command command = HELP;
     unsigned int station = 0; // 1 to 255; 0 for "all"

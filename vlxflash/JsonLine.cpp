@@ -2,7 +2,6 @@
 
 #include <stdio.h>
 
-
 void JsonLine::key(char const* name)
 {
     if (!fields.empty())

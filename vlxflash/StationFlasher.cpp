@@ -21,10 +21,10 @@ std::string version(unsigned short v)
 }
 }
 
-StationFlasher::StationFlasher(IntelHexData& source, unsigned short availableVersion, bool testMode, bool force,
-                               bool json)
-    : source(source), availableVersion(availableVersion), testMode(testMode), force(force), json(json), station(0),
-      update(nullptr)
+StationFlasher::StationFlasher(IntelHexData& source, unsigned short availableVersion, bool testMode,
+                               bool force, bool json)
+    : source(source), availableVersion(availableVersion), testMode(testMode), force(force),
+      json(json), station(0), update(nullptr)
 {
 }
 
@@ -43,13 +43,14 @@ FlashResult StationFlasher::flash(unsigned char number)
     } catch (Win32Exception& e) {
         bool missing = channel == nullptr && e.getCode() == ERROR_FILE_NOT_FOUND;
         FlashResult code = missing ? FLASH_NO_STATION : FLASH_STATION_FAILED;
-        report("result", number, code, missing ? "Keine Zentrale mit dieser Nummer gefunden." : ~e.toString());
+        report("result", number, code,
+               missing ? "Keine Zentrale mit dieser Nummer gefunden." : ~e.toString());
         return code;
     }
     if (!emergency && installed >= availableVersion && !force) {
         std::string why = installed == availableVersion
-                              ? "Die Version " + version(installed) + " ist bereits installiert."
-                              : "Es ist bereits die neuere Version " + version(installed) + " installiert.";
+            ? "Die Version " + version(installed) + " ist bereits installiert."
+            : "Es ist bereits die neuere Version " + version(installed) + " installiert.";
         report("result", number, FLASH_REFUSED, why + " Update nur mit --force.");
         return FLASH_REFUSED;
     }
@@ -72,10 +73,16 @@ FlashResult StationFlasher::flash(unsigned char number)
 
 void StationFlasher::notifyUpdateStatus(char const* text)
 {
-    unsigned int done = update ? update->requestsSent() : 0, total = update ? update->requestsPlanned() : 0;
+    unsigned int done = update ? update->requestsSent() : 0,
+                 total = update ? update->requestsPlanned() : 0;
     if (json) {
-        ConsoleText::out(JsonLine().text("event", "status").number("station", station).text("text", text)
-                             .number("done", done).number("total", total).str());
+        ConsoleText::out(JsonLine()
+                             .text("event", "status")
+                             .number("station", station)
+                             .text("text", text)
+                             .number("done", done)
+                             .number("total", total)
+                             .str());
         return;
     }
     char share[16] = "  - %";
@@ -89,13 +96,17 @@ void StationFlasher::notifyUpdateStatus(char const* text)
 void StationFlasher::notifyUpdateProgress(unsigned int position)
 {
     if (json)
-        ConsoleText::out(JsonLine().text("event", "step").number("station", station).number("step", position)
+        ConsoleText::out(JsonLine()
+                             .text("event", "step")
+                             .number("station", station)
+                             .number("step", position)
                              .number("done", update ? update->requestsSent() : 0)
-                             .number("total", update ? update->requestsPlanned() : 0).str());
+                             .number("total", update ? update->requestsPlanned() : 0)
+                             .str());
 }
 
-void StationFlasher::report(char const* event, unsigned char number, FlashResult code, std::string const& text,
-                            unsigned int request)
+void StationFlasher::report(char const* event, unsigned char number, FlashResult code,
+                            std::string const& text, unsigned int request)
 {
     if (json) {
         JsonLine line;

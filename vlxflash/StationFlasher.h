@@ -25,7 +25,8 @@ enum FlashResult
 class StationFlasher : private UpdateListener
 {
 public:
-    StationFlasher(IntelHexData& source, unsigned short availableVersion, bool testMode, bool force, bool json);
+    StationFlasher(IntelHexData& source, unsigned short availableVersion, bool testMode, bool force,
+                   bool json);
 
     FlashResult flash(unsigned char station);
     // Says on one line (or as one event) how a part of the run ended.

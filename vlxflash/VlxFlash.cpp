@@ -58,12 +58,17 @@ int list(bool json)
             char const* mode = emergency ? "Notbetrieb" : "Normalbetrieb";
             DWORD serial = channel.getSerialNumber();
             if (json)
-                ConsoleText::out(JsonLine().number("station", n).text("driver", driver).text("version", version)
-                                     .text("mode", mode).flag("emergency", emergency).number("serial", serial)
+                ConsoleText::out(JsonLine()
+                                     .number("station", n)
+                                     .text("driver", driver)
+                                     .text("version", version)
+                                     .text("mode", mode)
+                                     .flag("emergency", emergency)
+                                     .number("serial", serial)
                                      .str());
             else
-                ConsoleText::out(std::to_string(n) + "  " + driver + "  Firmware " + version + "  " + mode +
-                                 "  Seriennummer " + std::to_string(serial));
+                ConsoleText::out(std::to_string(n) + "  " + driver + "  Firmware " + version +
+                                 "  " + mode + "  Seriennummer " + std::to_string(serial));
         } catch (Exception& e) {
             std::string text = ~e.toString();
             ConsoleText::out(json ? JsonLine().number("station", n).text("error", text).str()
@@ -77,7 +82,11 @@ int update(FlashOptions const& options)
 {
     auto sourceFailed = [&](std::string const& text) {
         if (options.json)
-            ConsoleText::out(JsonLine().text("event", "error").number("code", FLASH_BAD_SOURCE).text("text", text).str());
+            ConsoleText::out(JsonLine()
+                                 .text("event", "error")
+                                 .number("code", FLASH_BAD_SOURCE)
+                                 .text("text", text)
+                                 .str());
         else
             ConsoleText::err(text);
         return FLASH_BAD_SOURCE;
@@ -116,11 +125,16 @@ int update(FlashOptions const& options)
         }
     }
     std::string summary = std::to_string(found.size()) + " Zentralen, " +
-                          std::to_string(found.size() - failed) + " erfolgreich, " + std::to_string(failed) +
-                          " nicht erfolgreich.";
+        std::to_string(found.size() - failed) + " erfolgreich, " + std::to_string(failed) +
+        " nicht erfolgreich.";
     if (options.json)
-        ConsoleText::out(JsonLine().text("event", "summary").number("stations", found.size())
-                             .number("failed", failed).number("code", first).text("text", summary).str());
+        ConsoleText::out(JsonLine()
+                             .text("event", "summary")
+                             .number("stations", found.size())
+                             .number("failed", failed)
+                             .number("code", first)
+                             .text("text", summary)
+                             .str());
     else
         ConsoleText::out("Zusammenfassung: " + summary);
     return first;
@@ -136,12 +150,8 @@ int main(int argc, char** argv)
         return FLASH_USAGE;
     }
     switch (options.command) {
-    case FlashOptions::LIST:
-        return list(options.json);
-    case FlashOptions::UPDATE:
-        return update(options);
-    default:
-        ConsoleText::out(USAGE);
-        return FLASH_DONE;
+    case FlashOptions::LIST: return list(options.json);
+    case FlashOptions::UPDATE: return update(options);
+    default: ConsoleText::out(USAGE); return FLASH_DONE;
     }
 }

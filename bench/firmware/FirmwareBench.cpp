@@ -24,13 +24,13 @@ double now()
     return double(counter.QuadPart) / double(frequency.QuadPart);
 }
 
-std::string record(unsigned int address, unsigned int type, unsigned char const* bytes, unsigned int count)
+std::string record(unsigned int address, unsigned int type, unsigned char const* bytes,
+                   unsigned int count)
 {
     char text[64];
     unsigned int sum = count + (address >> 8) + (address & 0xFF) + type;
     int n = snprintf(text, sizeof text, ":%02X%04X%02X", count, address, type);
-    for (unsigned int i = 0; i < count; i++)
-    {
+    for (unsigned int i = 0; i < count; i++) {
         n += snprintf(text + n, sizeof text - n, "%02X", bytes[i]);
         sum += bytes[i];
     }
@@ -44,8 +44,7 @@ std::string fullText()
     std::string text;
     unsigned char bytes[16];
     unsigned int seed = 12345;
-    for (unsigned int address = 0; address < 0xFFFF; address += 16)
-    {
+    for (unsigned int address = 0; address < 0xFFFF; address += 16) {
         unsigned int count = address == 0xFFF0 ? 15 : 16;
         for (unsigned int i = 0; i < count; i++)
             bytes[i] = static_cast<unsigned char>((seed = seed * 1103515245 + 12345) >> 16);
@@ -80,22 +79,18 @@ void measure(char const* name, std::string const& text, unsigned short cells, do
     unsigned long runs = 0;
     std::string outcome = "image";
     double start = now(), elapsed = 0;
-    do
-    {
-        try
-        {
+    do {
+        try {
             delete[] hex.parse(cells);
-        }
-        catch (Exception& e)
-        {
+        } catch (Exception& e) {
             outcome = e.what();
         }
         runs++;
         elapsed = now() - start;
     } while (elapsed < seconds);
     double perParse = elapsed / runs;
-    printf("%-28s %8zu bytes %6lu parses %9.1f us/parse %8.1f MB/s  (%s)\n", name, text.size(), runs,
-           perParse * 1e6, text.size() / perParse / 1e6, outcome.c_str());
+    printf("%-28s %8zu bytes %6lu parses %9.1f us/parse %8.1f MB/s  (%s)\n", name, text.size(),
+           runs, perParse * 1e6, text.size() / perParse / 1e6, outcome.c_str());
 }
 
 // Keeps the compiler from folding the allocation below away.
@@ -106,8 +101,7 @@ void imageOnly(unsigned short cells, double seconds)
 {
     unsigned long runs = 0, sum = 0;
     double start = now(), elapsed = 0;
-    do
-    {
+    do {
         lastImage = new unsigned short[cells];
         unsigned short* image = lastImage;
         for (unsigned int i = 0; i < cells; i++)
@@ -117,15 +111,14 @@ void imageOnly(unsigned short cells, double seconds)
         runs++;
         elapsed = now() - start;
     } while (elapsed < seconds);
-    printf("image of %5u cells only     %6lu times %9.1f us each (%lu)\n", cells, runs, elapsed / runs * 1e6,
-           sum & 1);
+    printf("image of %5u cells only     %6lu times %9.1f us each (%lu)\n", cells, runs,
+           elapsed / runs * 1e6, sum & 1);
 }
 }
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-    {
+    if (argc < 2) {
         fprintf(stderr, "usage: firmware_bench FOLDER [seconds-per-case]\n");
         return 2;
     }
@@ -133,8 +126,8 @@ int main(int argc, char** argv)
     double seconds = argc > 2 ? atof(argv[2]) : 2.0;
     std::string builtIn = builtInText();
     std::string full = fullText();
-    if (builtIn.empty() || !save(folder + "\\builtin.hex", builtIn) || !save(folder + "\\full.hex", full))
-    {
+    if (builtIn.empty() || !save(folder + "\\builtin.hex", builtIn) ||
+        !save(folder + "\\full.hex", full)) {
         fprintf(stderr, "cannot write the texts into %s\n", folder.c_str());
         return 1;
     }

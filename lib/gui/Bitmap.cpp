@@ -132,7 +132,7 @@ void Bitmap::loadFile(String const& fileName)
     unsigned long long needed = header->biSize + tableBytes(header);
     if (header->biCompression == BI_RGB || header->biCompression == BI_BITFIELDS)
         needed += static_cast<unsigned long long>(rowStride(header->biWidth, header->biBitCount)) *
-                  std::labs(header->biHeight);
+            std::labs(header->biHeight);
     if (needed > available)
         throw Exception(formatError);
     info = header;
@@ -154,7 +154,8 @@ unsigned long Bitmap::colourCount(BITMAPINFOHEADER const* header)
 // The colour table and, for 16- and 32-bit bitmaps with bit fields, the three masks before it.
 unsigned long long Bitmap::tableBytes(BITMAPINFOHEADER const* header)
 {
-    unsigned long long fields = header->biCompression == BI_BITFIELDS && header->biSize == 40 ? 12 : 0;
+    unsigned long long fields = header->biCompression == BI_BITFIELDS && header->biSize == 40 ? 12
+                                                                                              : 0;
     return fields + 4ull * colourCount(header);
 }
 
@@ -167,7 +168,8 @@ void Bitmap::completeLoad()
         if (colours != 0 && hPalette == nullptr) {
             HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
                                          sizeof(LOGPALETTE) + colours * sizeof(PALETTEENTRY));
-            LOGPALETTE* palette = memory != nullptr ? static_cast<LOGPALETTE*>(GlobalLock(memory)) : nullptr;
+            LOGPALETTE* palette = memory != nullptr ? static_cast<LOGPALETTE*>(GlobalLock(memory))
+                                                    : nullptr;
             if (palette != nullptr) {
                 palette->palVersion = 0x300;
                 palette->palNumEntries = static_cast<WORD>(colours);
@@ -350,7 +352,8 @@ private:
         header->nRgnSize = static_cast<DWORD>(rects.size() * sizeof(RECT));
         header->rcBound = bounds;
         if (!rects.empty())
-            std::memcpy(data.data() + sizeof(RGNDATAHEADER), rects.data(), rects.size() * sizeof(RECT));
+            std::memcpy(data.data() + sizeof(RGNDATAHEADER), rects.data(),
+                        rects.size() * sizeof(RECT));
         HRGN part = ExtCreateRegion(nullptr, static_cast<DWORD>(data.size()),
                                     reinterpret_cast<RGNDATA*>(data.data()));
         if (result == nullptr) {
@@ -411,16 +414,16 @@ HRGN Bitmap::toRegion(HBITMAP bitmap, unsigned long colour, unsigned long tolera
     unsigned long stride = rowStride(source.bmWidth, 32);
     RegionBuilder builder;
     for (long y = 0; y < source.bmHeight; ++y) {
-        unsigned char const* row =
-            static_cast<unsigned char const*>(pixels) + (source.bmHeight - 1 - y) * stride;
+        unsigned char const* row = static_cast<unsigned char const*>(pixels) +
+            (source.bmHeight - 1 - y) * stride;
         long x0 = -1;
         for (long x = 0; x <= source.bmWidth; ++x) {
             // The first byte of a 32-bit pixel is its blue value; it is compared with the
             // colour's low byte, and so on.
             bool transparent = x == source.bmWidth ||
-                               (inRange(row[4 * x], colour, tolerance, 0) &&
-                                inRange(row[4 * x + 1], colour, tolerance, 8) &&
-                                inRange(row[4 * x + 2], colour, tolerance, 16));
+                (inRange(row[4 * x], colour, tolerance, 0) &&
+                 inRange(row[4 * x + 1], colour, tolerance, 8) &&
+                 inRange(row[4 * x + 2], colour, tolerance, 16));
             if (!transparent && x0 < 0) {
                 x0 = x;
             } else if (transparent && x0 >= 0) {

@@ -70,8 +70,8 @@ void PropertySheetA::attach(HWND hwnd)
     setHwnd(hwnd);
     Window* window = this;
     setWindowLong(GWLP_USERDATA, reinterpret_cast<LONG_PTR>(window));
-    LONG_PTR previous =
-        setWindowLong(GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Window::wndProcCallback));
+    LONG_PTR previous = setWindowLong(GWLP_WNDPROC,
+                                      reinterpret_cast<LONG_PTR>(&Window::wndProcCallback));
     setDefaultProcedure(reinterpret_cast<WNDPROC>(previous));
     // The sheet's "?" button would send help requests that no page answers.
     setWindowLong(GWL_EXSTYLE,

@@ -43,15 +43,9 @@ INT_PTR CALLBACK PropertySheetPage::PspProcCallBack(HWND hwnd, UINT msg, WPARAM 
 INT_PTR PropertySheetPage::notifyDlgNotify(WPARAM, LPARAM lParam)
 {
     switch (reinterpret_cast<NMHDR*>(lParam)->code) {
-    case PSN_APPLY:
-        notifyPsApply();
-        break;
-    case PSN_RESET:
-        notifyPsReset();
-        break;
-    default:
-        setWindowLong(DWLP_MSGRESULT, 0);
-        break;
+    case PSN_APPLY: notifyPsApply(); break;
+    case PSN_RESET: notifyPsReset(); break;
+    default: setWindowLong(DWLP_MSGRESULT, 0); break;
     }
     return 1;
 }

@@ -119,19 +119,13 @@ int ScrollPane::scrolledOffset(int request, int thumb, int offset, int clientSiz
 {
     int last = clientSize - visible;
     switch (request) {
-    case SB_LINEUP:
-        return offset > 0 ? offset - 1 : offset;
-    case SB_LINEDOWN:
-        return offset < last ? offset + 1 : offset;
-    case SB_PAGEUP:
-        return offset > 0 ? std::max(0, offset - visible) : offset;
-    case SB_PAGEDOWN:
-        return offset < last ? std::min(last, offset + visible) : offset;
+    case SB_LINEUP: return offset > 0 ? offset - 1 : offset;
+    case SB_LINEDOWN: return offset < last ? offset + 1 : offset;
+    case SB_PAGEUP: return offset > 0 ? std::max(0, offset - visible) : offset;
+    case SB_PAGEDOWN: return offset < last ? std::min(last, offset + visible) : offset;
     case SB_THUMBPOSITION:
-    case SB_THUMBTRACK:
-        return thumb;
-    default:
-        return offset;
+    case SB_THUMBTRACK: return thumb;
+    default: return offset;
     }
 }
 
@@ -142,11 +136,10 @@ void ScrollPane::scroll(int bar, WPARAM wParam)
     POINT clientSize = client->getWindowSize();
     RECT visible = clientRectOf(*this);
     int& offset = bar == SB_VERT ? scrollY : scrollX;
-    int next = bar == SB_VERT
-        ? scrolledOffset(LOWORD(wParam), HIWORD(wParam), offset, clientSize.y,
-                         visible.bottom - visible.top)
-        : scrolledOffset(LOWORD(wParam), HIWORD(wParam), offset, clientSize.x,
-                         visible.right - visible.left);
+    int next = bar == SB_VERT ? scrolledOffset(LOWORD(wParam), HIWORD(wParam), offset, clientSize.y,
+                                               visible.bottom - visible.top)
+                              : scrolledOffset(LOWORD(wParam), HIWORD(wParam), offset, clientSize.x,
+                                               visible.right - visible.left);
     if (next == offset)
         return;
     offset = next;

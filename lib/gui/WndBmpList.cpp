@@ -14,7 +14,8 @@ WndBmpList::WndBmpList(void* instance, Window* parent, unsigned short id, int x,
     create(instance, parent, id, x, y, bitmapIds, count);
 }
 
-WndBmpList::WndBmpList(void* instance, Window* parent, unsigned short id, int x, int y, int bitmapId)
+WndBmpList::WndBmpList(void* instance, Window* parent, unsigned short id, int x, int y,
+                       int bitmapId)
     : count(0), border(false), fillWhite(false), selected(0), id(id)
 {
     int ids[] = {bitmapId};
@@ -137,6 +138,7 @@ LRESULT WndBmpList::notifyPaint(WPARAM wParam, LPARAM lParam)
 LRESULT WndBmpList::notifyMouseMove(WPARAM, LPARAM)
 {
     if (id != 0 && getParent() != nullptr)
-        getParent()->sendMessage(WM_COMMAND, MAKEWPARAM(id, 1), reinterpret_cast<LPARAM>(getHwnd()));
+        getParent()->sendMessage(WM_COMMAND, MAKEWPARAM(id, 1),
+                                 reinterpret_cast<LPARAM>(getHwnd()));
     return 0;
 }

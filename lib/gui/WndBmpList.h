@@ -42,8 +42,8 @@ private:
     WndBmpList(WndBmpList const&) = delete;
     WndBmpList& operator=(WndBmpList const&) = delete;
 
-    void create(void* instance, Window* parent, unsigned short id, int x, int y, int const* bitmapIds,
-                int count);
+    void create(void* instance, Window* parent, unsigned short id, int x, int y,
+                int const* bitmapIds, int count);
     static void registerOnce(void* instance);
 
     static ATOM atomClass;

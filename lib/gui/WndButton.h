@@ -15,10 +15,10 @@ class LIBAPI WndButton : public virtual Window
 public:
     enum Flags
     {
-        latching = 1,       // once down, stays down until reset or setState
-        keepOnLeave = 2,    // leaving with the mouse held keeps the button pressed
-        toggling = 4,       // each press flips the state
-        noHighlight = 8     // the picture never changes under the mouse
+        latching = 1,    // once down, stays down until reset or setState
+        keepOnLeave = 2, // leaving with the mouse held keeps the button pressed
+        toggling = 4,    // each press flips the state
+        noHighlight = 8  // the picture never changes under the mouse
     };
 
     // hiliteId and downHiliteId 0: no highlight images. Without the up image no window is made.

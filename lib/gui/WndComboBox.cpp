@@ -5,8 +5,8 @@ WndComboBox::WndComboBox(Window* parent, int id, int x, int y, int width, int he
 {
     storeParent(parent);
     // A system class: its window never passes our procedure, so the handle is taken here.
-    setHwnd(createWindowEx(0, "COMBOBOX", "", WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST, x, y,
-                           width, height, parent->getHwnd(),
+    setHwnd(createWindowEx(0, "COMBOBOX", "", WS_CHILD | WS_VSCROLL | CBS_DROPDOWNLIST, x, y, width,
+                           height, parent->getHwnd(),
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id))));
     sendMessage(CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), fieldHeight);
     showWindow(SW_SHOW);

@@ -134,7 +134,8 @@ void WndSelectList::select()
     selected = hilite;
     clap(0);
     if (changed && getParent() != nullptr)
-        getParent()->sendMessage(WM_COMMAND, MAKEWPARAM(id, 1), reinterpret_cast<LPARAM>(getHwnd()));
+        getParent()->sendMessage(WM_COMMAND, MAKEWPARAM(id, 1),
+                                 reinterpret_cast<LPARAM>(getHwnd()));
 }
 
 int WndSelectList::selectAt(int row)

@@ -5,9 +5,8 @@
 WndToolTip::WndToolTip(Window* parent)
 {
     storeParent(parent);
-    setHwnd(createWindowEx(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX,
-                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr,
-                           nullptr));
+    setHwnd(createWindowEx(0, TOOLTIPS_CLASSA, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr));
 }
 
 WndToolTip::~WndToolTip()

@@ -19,8 +19,9 @@ struct AxisOrder
     DWORD flag;
 };
 AxisOrder const axisOrder[] = {
-    {Joystick::AchseX, JOY_RETURNX}, {Joystick::AchseY, JOY_RETURNY}, {Joystick::AchseZ, JOY_RETURNZ},
-    {Joystick::AchseR, JOY_RETURNR}, {Joystick::AchseU, JOY_RETURNU}, {Joystick::AchseV, JOY_RETURNV},
+    {Joystick::AchseX, JOY_RETURNX}, {Joystick::AchseY, JOY_RETURNY},
+    {Joystick::AchseZ, JOY_RETURNZ}, {Joystick::AchseR, JOY_RETURNR},
+    {Joystick::AchseU, JOY_RETURNU}, {Joystick::AchseV, JOY_RETURNV},
 };
 
 DWORD position(JOYINFOEX const& info, int slot)
@@ -55,8 +56,8 @@ String buttonKey(unsigned int i)
 } // namespace
 
 Joystick::Joystick(unsigned int id)
-    : joyId(id), numAxes(0), axisMin{}, axisMax{}, timerId(0), pollFlags(0), lastButtons(0), lastPosition{},
-      listener(nullptr), povSupport(0), lastPov(0)
+    : joyId(id), numAxes(0), axisMin{}, axisMax{}, timerId(0), pollFlags(0),
+      lastButtons(0), lastPosition{}, listener(nullptr), povSupport(0), lastPov(0)
 {
     initKonfig();
     if (!connected(id))

@@ -29,7 +29,16 @@ class LIBAPI Joystick : public Timer
 {
 public:
     // Axis numbers of getAxesRange.
-    enum { AchseR, AchseU, AchseV, AchseX, AchseY, AchseZ, AchsenAnzahl };
+    enum
+    {
+        AchseR,
+        AchseU,
+        AchseV,
+        AchseX,
+        AchseY,
+        AchseZ,
+        AchsenAnzahl
+    };
 
     // Throws a Win32Exception with code 0 when the controller is not there or cannot be queried.
     explicit Joystick(unsigned int id);

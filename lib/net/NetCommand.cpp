@@ -102,6 +102,7 @@ String NetCommand::format(bool masked)
 {
     String result = command + " ";
     for (Parameter& parameter : parameters)
-        result += parameter.key + "=\"" + (masked ? maskString(parameter.value) : parameter.value) + "\" ";
+        result += parameter.key + "=\"" + (masked ? maskString(parameter.value) : parameter.value) +
+            "\" ";
     return result.trim();
 }

@@ -228,7 +228,7 @@ void Socket::setListener(SocketListener* newListener)
             return;
         }
         bool waitThreadRuns = waitThread && waitThreadId != GetCurrentThreadId() &&
-                              WaitForSingleObject(waitThread, 0) == WAIT_TIMEOUT;
+            WaitForSingleObject(waitThread, 0) == WAIT_TIMEOUT;
         if (waitThreadRuns) {
             replayRequested = true;
             WSASetEvent(networkEvent);

@@ -22,14 +22,27 @@ namespace
 {
 long const notConnected = static_cast<long>(0xC000009DL); // Win32 1167
 std::string const accessText = errorMessage("Fehler beim Zugriff auf den Vlx-Usb-Treiber.", 1167);
-std::string const openText = errorMessage("Fehler beim Öffnen des Vlx-Usb-Treibers.", ERROR_FILE_NOT_FOUND);
+std::string const openText = errorMessage("Fehler beim Öffnen des Vlx-Usb-Treibers.",
+                                          ERROR_FILE_NOT_FOUND);
 
 class PageTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { SimClient::resetAll(); SimClient::vlxAdd(3); }
-    void TearDown() override { page.reset(); SimClient::resetAll(); }
-    template <class P> void open(unsigned char number = 3) { page.reset(new P(&host.window, number)); }
+    void SetUp() override
+    {
+        SimClient::resetAll();
+        SimClient::vlxAdd(3);
+    }
+    void TearDown() override
+    {
+        page.reset();
+        SimClient::resetAll();
+    }
+    template <class P>
+    void open(unsigned char number = 3)
+    {
+        page.reset(new P(&host.window, number));
+    }
     HWND item(int id) { return GetDlgItem(page->getHwnd(), id); }
     std::string text(int id) { return KrxApp::text(item(id)); }
     void click(int id) { SendMessageA(item(id), BM_CLICK, 0, 0); }
@@ -59,7 +72,12 @@ TEST_F(PageTest, DeviceNumberTypedOrSteppedIsWrittenEachTime)
     EXPECT_EQ("3", text(IDC_CURRENT_NUMBER));
     // Each row: the edit's new text (typed over a selection; Wine's wider font lets the edit take
     // only two typed digits, so longer ones are set whole), arrow steps (+ up), what it shows.
-    struct { char const* keys; int steps; char const* shown; } const rows[] = {
+    struct
+    {
+        char const* keys;
+        int steps;
+        char const* shown;
+    } const rows[] = {
         {nullptr, 3, "6"}, {"300", 1, "255"}, {"42", -2, "40"}, {"\b", 0, ""}, {"1", -3, "0"}};
     for (auto const& r : rows) {
         if (r.keys && strlen(r.keys) > 2)
@@ -82,7 +100,8 @@ TEST_F(PageTest, DeviceNumberTypedOrSteppedIsWrittenEachTime)
     for (unsigned char number : {3, 7}) {
         page.reset();
         SimClient::vlxClearLog(3);
-        EXPECT_EQ(number == 3 ? accessText : openText, answerBox("Fehler", [&] { open<DeviceNumberPage>(number); }));
+        EXPECT_EQ(number == 3 ? accessText : openText,
+                  answerBox("Fehler", [&] { open<DeviceNumberPage>(number); }));
         EXPECT_EQ(std::to_string(number), text(IDC_NEW_NUMBER));
         click(IDC_APPLY_NUMBER);
         EXPECT_EQ(number == 3 ? Values{3} : Values{}, sent(VLX_SET_DEVICE_NUMBER));
@@ -93,21 +112,26 @@ TEST_F(PageTest, TestPageButtonsAndBoxesSendWhatTheyShow)
 {
     open<VlxTestPage>();
     EXPECT_TRUE(checked(IDC_LED_RED));
-    EXPECT_EQ((Log{{VLX_GET_FIRMWARE_VERSION, {}}}), received(false, 3)) << "the start sends nothing";
+    EXPECT_EQ((Log{{VLX_GET_FIRMWARE_VERSION, {}}}), received(false, 3))
+        << "the start sends nothing";
     click(IDC_LOOP_SINGLE_SEND);
     EXPECT_EQ("0 1", text(IDC_LOOP_LAST_SENT) + " " + text(IDC_LOOP_SENT));
     for (int box : {IDC_LED_GREEN, IDC_LED_RED, IDC_PIN_P31})
         click(box);
     click(IDC_LOOP_RESET);
-    EXPECT_EQ(" 0 0", text(IDC_LOOP_LAST_SENT) + " " + text(IDC_LOOP_SENT) + text(IDC_LOOP_LAST_RECEIVED) + " " + text(IDC_LOOP_RECEIVED));
+    EXPECT_EQ(" 0 0",
+              text(IDC_LOOP_LAST_SENT) + " " + text(IDC_LOOP_SENT) + text(IDC_LOOP_LAST_RECEIVED) +
+                  " " + text(IDC_LOOP_RECEIVED));
     SimClient::vlxFail(3, VLX_SEND_TEST_COMMAND, notConnected, 0, true);
     for (int id : {IDC_LOOP_SINGLE_SEND, IDC_PIN_P16})
-        EXPECT_EQ(accessText, answerBox("Fehler beim Zugriff auf die Velmora", [&] { click(id); })) << id;
+        EXPECT_EQ(accessText, answerBox("Fehler beim Zugriff auf die Velmora", [&] { click(id); }))
+            << id;
     EXPECT_EQ("0", text(IDC_LOOP_SENT));
     EXPECT_TRUE(checked(IDC_PIN_P16));
     SimClient::vlxClearFailures(3);
     page.reset();
-    EXPECT_EQ((Values{0x03, 0x01, 0x21, 0x25, 0x02}), sent(VLX_SEND_TEST_COMMAND, 1)) << "0x02 last, at closing";
+    EXPECT_EQ((Values{0x03, 0x01, 0x21, 0x25, 0x02}), sent(VLX_SEND_TEST_COMMAND, 1))
+        << "0x02 last, at closing";
 }
 
 TEST_F(PageTest, TestPageWorkersCountBothWaysAndEachStartBeginsAtZero)
@@ -116,23 +140,31 @@ TEST_F(PageTest, TestPageWorkersCountBothWaysAndEachStartBeginsAtZero)
     size_t total = 0;
     for (size_t run : {300, 20}) {
         click(IDC_LOOP_SEND_THREAD);
-        ASSERT_TRUE(waitUntil([&] { return sent(VLX_SEND_TEST_COMMAND, 0).size() >= total + run; }, 30000));
+        ASSERT_TRUE(
+            waitUntil([&] { return sent(VLX_SEND_TEST_COMMAND, 0).size() >= total + run; }, 30000));
         click(IDC_LOOP_SEND_THREAD);
         Values values = sent(VLX_SEND_TEST_COMMAND, 0);
         for (size_t i = total; i < values.size(); ++i)
             ASSERT_EQ((i - total) % 256, values[i]) << "packet " << i;
         total = values.size();
-        EXPECT_EQ(std::to_string(total) + " " + std::to_string(values.back()), text(IDC_LOOP_SENT) + " " + text(IDC_LOOP_LAST_SENT));
+        EXPECT_EQ(std::to_string(total) + " " + std::to_string(values.back()),
+                  text(IDC_LOOP_SENT) + " " + text(IDC_LOOP_LAST_SENT));
     }
     click(IDC_LOOP_READ_THREAD);
-    EXPECT_TRUE(waitUntil([&] { return text(IDC_LOOP_RECEIVED) == std::to_string(total); }, 20000)) << text(IDC_LOOP_RECEIVED);
+    EXPECT_TRUE(waitUntil([&] { return text(IDC_LOOP_RECEIVED) == std::to_string(total); }, 20000))
+        << text(IDC_LOOP_RECEIVED);
     EXPECT_EQ("19", text(IDC_LOOP_LAST_RECEIVED));
 }
 
 TEST_F(PageTest, TestPageWorkerFailuresAndClosingDuringTheirBox)
 {
     open<VlxTestPage>();
-    struct { int box; unsigned long code; char const* caption; } const workers[] = {
+    struct
+    {
+        int box;
+        unsigned long code;
+        char const* caption;
+    } const workers[] = {
         {IDC_LOOP_SEND_THREAD, VLX_SEND_TEST_COMMAND, "Fehler beim Senden der Daten"},
         {IDC_LOOP_READ_THREAD, VLX_READ_TEST_DATA, "Fehler beim Lesen der Daten"}};
     for (auto const& w : workers) {
@@ -141,11 +173,13 @@ TEST_F(PageTest, TestPageWorkerFailuresAndClosingDuringTheirBox)
         EXPECT_TRUE(waitUntil([&] { return !checked(w.box); }, 5000)) << w.caption;
     }
     EXPECT_EQ("5", text(IDC_LOOP_SENT));
-    click(IDC_LOOP_SEND_THREAD);  // a worker that ended by itself starts again
+    click(IDC_LOOP_SEND_THREAD); // a worker that ended by itself starts again
     EXPECT_TRUE(waitUntil([&] { return text(IDC_LOOP_SENT) == "7"; }, 5000));
     SimClient::vlxFail(3, VLX_READ_TEST_DATA, notConnected);
     HWND box = nullptr;
-    ASSERT_EQ(accessText, answerBox(workers[1].caption, [&] { click(IDC_LOOP_READ_THREAD); }, false, &box));
+    ASSERT_EQ(accessText,
+              answerBox(
+                  workers[1].caption, [&] { click(IDC_LOOP_READ_THREAD); }, false, &box));
     DWORD start = GetTickCount();
     page.reset();
     EXPECT_LT(GetTickCount() - start, 2000u);
@@ -156,12 +190,17 @@ TEST_F(PageTest, TestPageWorkerFailuresAndClosingDuringTheirBox)
 TEST_F(PageTest, TestPageWithoutAUsableDeviceSendsNothing)
 {
     SimClient::vlxSetVersion(3, 1, 8, 1);
-    struct { unsigned char number; char const* caption; std::string text; } const rows[] = {
-        {3, "Notfallbetrieb", "Test im Notfallbetrieb nicht möglich."},
-        {7, "Verbindung zur Velmora konnte nicht hergestellt werden", openText}};
+    struct
+    {
+        unsigned char number;
+        char const* caption;
+        std::string text;
+    } const rows[] = {{3, "Notfallbetrieb", "Test im Notfallbetrieb nicht möglich."},
+                      {7, "Verbindung zur Velmora konnte nicht hergestellt werden", openText}};
     for (auto const& r : rows) {
         EXPECT_EQ(r.text, answerBox(r.caption, [&] { open<VlxTestPage>(r.number); }));
-        for (int id : {IDC_LOOP_SEND_THREAD, IDC_LOOP_SINGLE_SEND, IDC_LED_GREEN, IDC_LOOP_SEND_THREAD})
+        for (int id :
+             {IDC_LOOP_SEND_THREAD, IDC_LOOP_SINGLE_SEND, IDC_LED_GREEN, IDC_LOOP_SEND_THREAD})
             click(id);
         page.reset();
     }
@@ -191,7 +230,7 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
     long handles = 0;
     SIZE_T memory = 0;
     DWORD slowest = 0;
-    for (int i = -1; i < atoi(cycles); ++i) {  // cycle -1 warms up
+    for (int i = -1; i < atoi(cycles); ++i) { // cycle -1 warms up
         if (i == 0) {
             handles = openHandles();
             memory = privateBytes();
@@ -200,7 +239,7 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
         open<VlxTestPage>();
         click(IDC_LOOP_READ_THREAD);
         click(IDC_LOOP_SEND_THREAD);
-        Sleep(i % 7 * 20 + 20);  // stop at different points of the loops
+        Sleep(i % 7 * 20 + 20); // stop at different points of the loops
         ASSERT_EQ(idle + 2, threads()) << "cycle " << i;
         DWORD start = GetTickCount();
         page.reset();

@@ -39,10 +39,14 @@ inline bool requestArrived(bool krx, unsigned n, unsigned long code)
 }
 
 // The text of the Win32Exception f throws, "" when it throws none.
-template <class F> std::string thrownText(F f)
+template <class F>
+std::string thrownText(F f)
 {
-    try { f(); }
-    catch (Win32Exception& e) { return e.what(); }
+    try {
+        f();
+    } catch (Win32Exception& e) {
+        return e.what();
+    }
     return "";
 }
 
@@ -54,7 +58,9 @@ class TestThread
 public:
     TestThread(HANDLE device, std::function<void()> f)
         : device(device), body(new std::function<void()>(std::move(f))),
-          thread(CreateThread(nullptr, 0, &TestThread::main, body, 0, nullptr)) {}
+          thread(CreateThread(nullptr, 0, &TestThread::main, body, 0, nullptr))
+    {
+    }
     TestThread(TestThread const&) = delete;
     ~TestThread()
     {
@@ -64,10 +70,16 @@ public:
             delete body;
         CloseHandle(thread);
     }
-    bool wait(DWORD milliseconds) { return thread && WaitForSingleObject(thread, milliseconds) == WAIT_OBJECT_0; }
+    bool wait(DWORD milliseconds)
+    {
+        return thread && WaitForSingleObject(thread, milliseconds) == WAIT_OBJECT_0;
+    }
 
 private:
-    static DWORD WINAPI main(void* body) { return (*static_cast<std::function<void()>*>(body))(), 0; }
+    static DWORD WINAPI main(void* body)
+    {
+        return (*static_cast<std::function<void()>*>(body))(), 0;
+    }
 
     HANDLE device;
     std::function<void()>* body;

@@ -14,42 +14,65 @@ char const writeText[] = "Fehler beim Schreibzugriff auf den Krx-Usb-Treibers.";
 char const controlText[] = "Fehler beim Control-Zugriff auf den Krx-Usb-Treibers.";
 long const statusIoDeviceError = static_cast<long>(0xC0000185L); // ERROR_IO_DEVICE
 
-Entry readOf(unsigned char length) { return {SIM_REQ_READ, {length, 0, 0, 0}}; }
-Entry writeOf(std::string const& bytes) { return {SIM_REQ_WRITE, Bytes(bytes.begin(), bytes.end())}; }
+Entry readOf(unsigned char length)
+{
+    return {SIM_REQ_READ, {length, 0, 0, 0}};
+}
+Entry writeOf(std::string const& bytes)
+{
+    return {SIM_REQ_WRITE, Bytes(bytes.begin(), bytes.end())};
+}
 Entry const receiveCount{KRX_GET_RECEIVE_COUNT, {}};
-unsigned char const* bytes(char const* text) { return reinterpret_cast<unsigned char const*>(text); }
-std::string text(unsigned char const* bytes, unsigned count) { return std::string(bytes, bytes + count); }
+unsigned char const* bytes(char const* text)
+{
+    return reinterpret_cast<unsigned char const*>(text);
+}
+std::string text(unsigned char const* bytes, unsigned count)
+{
+    return std::string(bytes, bytes + count);
+}
 
 // Every test runs once with a synchronous and once with an asynchronous channel.
 class KrxUsbDriverTest : public ::testing::TestWithParam<bool>
 {
 protected:
-    void SetUp() override { SimClient::resetAll(); SimClient::krxAdd(1); }
+    void SetUp() override
+    {
+        SimClient::resetAll();
+        SimClient::krxAdd(1);
+    }
     void TearDown() override { SimClient::resetAll(); }
     bool async() const { return GetParam(); }
 };
 
 INSTANTIATE_TEST_SUITE_P(Mode, KrxUsbDriverTest, ::testing::Bool(),
-                         [](::testing::TestParamInfo<bool> const& info) { return info.param ? "Async" : "Sync"; });
+                         [](::testing::TestParamInfo<bool> const& info) {
+                             return info.param ? "Async" : "Sync";
+                         });
 
 TEST_P(KrxUsbDriverTest, PathsRefusedOpensAndAChannelHoldingItsHandlesClosedOnce)
 {
-    struct { unsigned char number; char const* path; } const cases[] = {
-        {1, "\\\\.\\KrxUsb1"}, {17, "\\\\.\\KrxUsb17"}, {255, "\\\\.\\KrxUsb255"}};
+    struct
+    {
+        unsigned char number;
+        char const* path;
+    } const cases[] = {{1, "\\\\.\\KrxUsb1"}, {17, "\\\\.\\KrxUsb17"}, {255, "\\\\.\\KrxUsb255"}};
     SimClient::krxAdd(17);
     SimClient::krxAdd(255);
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         EXPECT_STREQ(c.path, KrxUsbDriver::getDevicePath(c.number).getChars());
         long const before = openHandles();
         KrxUsbDriver* channel = new KrxUsbDriver(c.number, async());
         EXPECT_EQ(async(), channel->isAsynchronous());
-        EXPECT_EQ((Log{receiveCount}), received(true, c.number)) << c.path << ": no read for a count of 0";
+        EXPECT_EQ((Log{receiveCount}), received(true, c.number))
+            << c.path << ": no read for a count of 0";
         // Windows refuses a second open itself; under Wine it succeeds and the simulated driver
         // refuses the first request on it, the discard's receive count (32, a sharing violation).
         std::string const text = thrownText([&] { KrxUsbDriver(c.number, !async()); });
-        EXPECT_TRUE(text == errorMessage(openText, 32) || text == errorMessage(controlText, 32)) << text;
-        EXPECT_EQ(before + (async() ? 4 : 1), openHandles()) << "device, and three events when asynchronous";
+        EXPECT_TRUE(text == errorMessage(openText, 32) || text == errorMessage(controlText, 32))
+            << text;
+        EXPECT_EQ(before + (async() ? 4 : 1), openHandles())
+            << "device, and three events when asynchronous";
         SimClient::krxClearLog(c.number);
         EXPECT_EQ(3, channel->write(bytes("abc"), 3)) << "the first channel must stay usable";
         EXPECT_EQ((Log{writeOf("abc")}), received(true, c.number)) << c.path;
@@ -60,7 +83,8 @@ TEST_P(KrxUsbDriverTest, PathsRefusedOpensAndAChannelHoldingItsHandlesClosedOnce
         EXPECT_EQ(0u, SimClient::krxState(c.number).open);
     }
     long const before = openHandles();
-    EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND), thrownText([&] { KrxUsbDriver(2, async()); }));
+    EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND),
+              thrownText([&] { KrxUsbDriver(2, async()); }));
     EXPECT_EQ(before, openHandles()) << "the refused open left a handle or event";
 }
 
@@ -69,9 +93,11 @@ TEST_P(KrxUsbDriverTest, StaleInputIsDroppedOnOpenAndAFailedDiscardClosesAgain)
     long const before = openHandles();
     SimClient::krxFeed(1, "stale");
     SimClient::krxFail(1, KRX_GET_RECEIVE_COUNT, statusIoDeviceError);
-    EXPECT_EQ(errorMessage(controlText, ERROR_IO_DEVICE), thrownText([&] { KrxUsbDriver channel(1, async()); }));
+    EXPECT_EQ(errorMessage(controlText, ERROR_IO_DEVICE),
+              thrownText([&] { KrxUsbDriver channel(1, async()); }));
     SimClient::krxFail(1, SIM_REQ_READ, statusIoDeviceError);
-    EXPECT_EQ(errorMessage(readText, ERROR_IO_DEVICE), thrownText([&] { KrxUsbDriver channel(1, async()); }));
+    EXPECT_EQ(errorMessage(readText, ERROR_IO_DEVICE),
+              thrownText([&] { KrxUsbDriver channel(1, async()); }));
     EXPECT_EQ(0u, SimClient::krxState(1).open);
     EXPECT_EQ(before, openHandles()) << "handle or events left open";
     SimClient::krxClearLog(1);
@@ -98,8 +124,8 @@ TEST_P(KrxUsbDriverTest, WriteSendsTheBytesAndReadTakesWhatArrived)
     EXPECT_EQ(2, channel.read(buffer, sizeof buffer)) << "a read may deliver fewer than asked";
     EXPECT_EQ("ef", text(buffer, 2));
     EXPECT_EQ(0, channel.read(buffer, sizeof buffer)) << "nothing waiting, non-blocking driver";
-    EXPECT_EQ((Log{writeOf(std::string("s\0\xFF\r", 4)), writeOf(""), receiveCount, readOf(4), receiveCount,
-                   readOf(16), readOf(16)}),
+    EXPECT_EQ((Log{writeOf(std::string("s\0\xFF\r", 4)), writeOf(""), receiveCount, readOf(4),
+                   receiveCount, readOf(16), readOf(16)}),
               received(true, 1));
     SimClient::krxFeed(1, std::string(65536, 'q'));
     SimClient::krxFeed(1, std::string(70000 - 65536, 'q'));
@@ -110,21 +136,25 @@ TEST_P(KrxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoes
 {
     KrxUsbDriver channel(1, async());
     unsigned char buffer[8] = {};
-    struct { unsigned long what; char const* text; std::function<void()> run; } const requests[] = {
+    struct
+    {
+        unsigned long what;
+        char const* text;
+        std::function<void()> run;
+    } const requests[] = {
         {SIM_REQ_READ, readText, [&] { channel.read(buffer, sizeof buffer); }},
         {SIM_REQ_WRITE, writeText, [&] { channel.write(buffer, 2); }},
         {0x00222004, controlText, // written out: the shared header could be wrong for both sides
          [&] { channel.getReceiveCount(); }}};
-    for (bool later : {false, true})
-    {
+    for (bool later : {false, true}) {
         SimClient::krxSetPending(1, 20, later);
         // An overlapped request that was started (997) and then failed carries 997; a
         // synchronous call waits itself and fails with the driver's code.
         DWORD const code = later && async() ? ERROR_IO_PENDING : ERROR_IO_DEVICE;
-        for (auto const& r : requests)
-        {
+        for (auto const& r : requests) {
             SimClient::krxFail(1, r.what, statusIoDeviceError);
-            EXPECT_EQ(errorMessage(r.text, code), thrownText(r.run)) << (later ? "later" : "at once");
+            EXPECT_EQ(errorMessage(r.text, code), thrownText(r.run))
+                << (later ? "later" : "at once");
         }
         SimClient::krxFeed(1, "ok");
         EXPECT_EQ(2u, channel.getReceiveCount());
@@ -137,18 +167,24 @@ TEST_P(KrxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoes
 TEST_P(KrxUsbDriverTest, ReplyUpToCrOr255CharactersOrTheFirstEmptyReadOrAFailure)
 {
     std::string const line = std::string(255, 'a') + std::string(45, 'b');
-    struct { std::string reply, result; unsigned long left; } const cases[] = {
-        {"KRX-40 V1.08\r", "KRX-40 V1.08", 0}, {"\rrest", "", 4}, {"KRX-4", "KRX-4", 0}, {"", "", 0},
-        {line, line.substr(0, 255), 45}};
-    char* shared = nullptr;
-    for (auto const& c : cases)
+    struct
     {
+        std::string reply, result;
+        unsigned long left;
+    } const cases[] = {{"KRX-40 V1.08\r", "KRX-40 V1.08", 0},
+                       {"\rrest", "", 4},
+                       {"KRX-4", "KRX-4", 0},
+                       {"", "", 0},
+                       {line, line.substr(0, 255), 45}};
+    char* shared = nullptr;
+    for (auto const& c : cases) {
         KrxUsbDriver channel(1, async()); // the open drops what an earlier case left
         SimClient::krxSetReply(1, c.reply);
         SimClient::krxClearLog(1);
         char* reply = channel.queryVersion();
         EXPECT_EQ(c.result, reply);
-        EXPECT_EQ(c.left, SimClient::krxPending(1)) << "nothing read after the CR or the 255th character";
+        EXPECT_EQ(c.left, SimClient::krxPending(1))
+            << "nothing read after the CR or the 255th character";
         // One read per character taken, and one for the CR or the empty read that ended the line.
         Log expected{writeOf("v\r")};
         expected.insert(expected.end(), c.result.size() + (c.result.size() < 255), readOf(1));
@@ -172,11 +208,13 @@ TEST_F(KrxUsbDriverThreadTest, AsyncWriteWhileAReadIsOutstanding)
     unsigned char buffer[16] = {};
     unsigned short count = 0, written = 0;
     std::string readFailure = "not run", writeFailure = "not run";
-    TestThread reader(channel.getHandle(),
-                      [&] { readFailure = thrownText([&] { count = channel.read(buffer, sizeof buffer); }); });
+    TestThread reader(channel.getHandle(), [&] {
+        readFailure = thrownText([&] { count = channel.read(buffer, sizeof buffer); });
+    });
     ASSERT_TRUE(requestArrived(true, 1, SIM_REQ_READ)) << "the read never reached the device";
-    TestThread writer(channel.getHandle(),
-                      [&] { writeFailure = thrownText([&] { written = channel.write(bytes("L1"), 2); }); });
+    TestThread writer(channel.getHandle(), [&] {
+        writeFailure = thrownText([&] { written = channel.write(bytes("L1"), 2); });
+    });
     ASSERT_TRUE(writer.wait(5000)) << "the write waited behind the read";
     EXPECT_FALSE(reader.wait(0)) << "the read completed before any data arrived";
     EXPECT_EQ(2, written);
@@ -194,12 +232,14 @@ TEST_P(KrxUsbDriverTest, CancelledReadFailsWithItsMessageAndTheChannelGoesOn)
     SimClient::krxClearLog(1);
     unsigned char buffer[4] = {};
     std::string failure;
-    TestThread reader(channel.getHandle(), [&] { failure = thrownText([&] { channel.read(buffer, 4); }); });
+    TestThread reader(channel.getHandle(),
+                      [&] { failure = thrownText([&] { channel.read(buffer, 4); }); });
     ASSERT_TRUE(requestArrived(true, 1, SIM_REQ_READ));
     EXPECT_TRUE(CancelIoEx(channel.getHandle(), nullptr));
     ASSERT_TRUE(reader.wait(5000)) << "the cancelled read did not end";
     // A synchronous call reports the cancel itself; an overlapped one was pending.
-    EXPECT_EQ(errorMessage(readText, async() ? ERROR_IO_PENDING : ERROR_OPERATION_ABORTED), failure);
+    EXPECT_EQ(errorMessage(readText, async() ? ERROR_IO_PENDING : ERROR_OPERATION_ABORTED),
+              failure);
     SimClient::krxFeed(1, "z");
     EXPECT_EQ(1u, channel.getReceiveCount());
     EXPECT_EQ(1, channel.read(buffer, sizeof buffer));

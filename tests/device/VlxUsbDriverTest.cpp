@@ -15,18 +15,24 @@ long const statusDeviceNotConnected = static_cast<long>(0xC000009DL); // ERROR_D
 class VlxUsbDriverTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { SimClient::resetAll(); SimClient::vlxAdd(1); }
+    void SetUp() override
+    {
+        SimClient::resetAll();
+        SimClient::vlxAdd(1);
+    }
     void TearDown() override { SimClient::resetAll(); }
 };
 
 TEST_F(VlxUsbDriverTest, PathsPresenceMissingDevicesAndAChannelHoldingOneHandleClosedOnce)
 {
-    struct { unsigned char number; char const* path; } const cases[] = {
-        {1, "\\\\.\\VlxUsb1"}, {17, "\\\\.\\VlxUsb17"}, {255, "\\\\.\\VlxUsb255"}};
+    struct
+    {
+        unsigned char number;
+        char const* path;
+    } const cases[] = {{1, "\\\\.\\VlxUsb1"}, {17, "\\\\.\\VlxUsb17"}, {255, "\\\\.\\VlxUsb255"}};
     SimClient::vlxAdd(17);
     SimClient::vlxAdd(255);
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         EXPECT_STREQ(c.path, VlxUsbDriver::getDevicePath(c.number).getChars());
         long const before = openHandles();
         EXPECT_TRUE(VlxUsbDriver::isPresent(c.number)) << c.path;
@@ -46,7 +52,8 @@ TEST_F(VlxUsbDriverTest, PathsPresenceMissingDevicesAndAChannelHoldingOneHandleC
     }
     long const before = openHandles();
     EXPECT_FALSE(VlxUsbDriver::isPresent(2));
-    EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND), thrownText([] { VlxUsbDriver channel(2); }));
+    EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND),
+              thrownText([] { VlxUsbDriver channel(2); }));
     EXPECT_EQ(before, openHandles()) << "the refused open left a handle";
     SimClient::vlxRemove(17);
     EXPECT_FALSE(VlxUsbDriver::isPresent(17));
@@ -59,7 +66,8 @@ TEST_F(VlxUsbDriverTest, PathsPresenceMissingDevicesAndAChannelHoldingOneHandleC
 // Under Wine the probe's open of a held device does not fail, so the verdict is tested alone.
 TEST_F(VlxUsbDriverTest, ProbeCountsOnlyAMissingDeviceFileAsAbsent)
 {
-    for (DWORD error : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND, ERROR_DEVICE_NOT_CONNECTED})
+    for (DWORD error : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND,
+                        ERROR_DEVICE_NOT_CONNECTED})
         EXPECT_TRUE(VlxUsbDriver::isPresentAfterOpenError(error)) << error;
     EXPECT_FALSE(VlxUsbDriver::isPresentAfterOpenError(ERROR_FILE_NOT_FOUND));
 }
@@ -80,7 +88,11 @@ TEST_F(VlxUsbDriverTest, SecondChannelToAnOpenDeviceIsRefused)
 class VlxUsbDriverCommandTest : public VlxUsbDriverTest, public ::testing::WithParamInterface<bool>
 {
 protected:
-    void SetUp() override { VlxUsbDriverTest::SetUp(); SimClient::vlxSetPending(1, 10, GetParam()); }
+    void SetUp() override
+    {
+        VlxUsbDriverTest::SetUp();
+        SimClient::vlxSetPending(1, 10, GetParam());
+    }
 };
 
 TEST_P(VlxUsbDriverCommandTest, DriverInfoIsTheTextInOneSharedBuffer)
@@ -102,22 +114,29 @@ TEST_P(VlxUsbDriverCommandTest, DriverInfoIsTheTextInOneSharedBuffer)
 
 TEST_P(VlxUsbDriverCommandTest, VersionModeAndSerialBytes)
 {
-    struct { unsigned char major, minor, mode; unsigned short version; bool emergency; } const versions[] = {
-        {1, 8, 0, 108, false}, {1, 8, 1, 108, true}, {1, 8, 255, 108, true},
-        {2, 55, 0, 255, false}, {255, 255, 0, 25755, false}, {0, 0, 0x80, 0, true}};
-    struct { unsigned char b0, b1, b2; DWORD serial; } const serials[] = {
+    struct
+    {
+        unsigned char major, minor, mode;
+        unsigned short version;
+        bool emergency;
+    } const versions[] = {{1, 8, 0, 108, false},       {1, 8, 1, 108, true},
+                          {1, 8, 255, 108, true},      {2, 55, 0, 255, false},
+                          {255, 255, 0, 25755, false}, {0, 0, 0x80, 0, true}};
+    struct
+    {
+        unsigned char b0, b1, b2;
+        DWORD serial;
+    } const serials[] = {
         {1, 2, 3, 66051}, {0xFF, 0xFF, 0xFF, 16777215}, {0, 0, 0, 0}, {0x80, 0, 1, 0x800001}};
     VlxUsbDriver channel(1);
-    for (auto const& c : versions)
-    {
+    for (auto const& c : versions) {
         SimClient::vlxSetVersion(1, c.major, c.minor, c.mode);
         EXPECT_EQ(c.version, channel.getFirmwareVersion()) << int(c.major) << "." << int(c.minor);
         EXPECT_EQ(c.emergency, channel.isEmergencyMode()) << "mode " << int(c.mode);
     }
     EXPECT_EQ(Log(12, {VLX_GET_FIRMWARE_VERSION, {}}), received(false, 1));
     SimClient::vlxClearLog(1);
-    for (auto const& c : serials)
-    {
+    for (auto const& c : serials) {
         SimClient::vlxSetSerial(1, c.b0, c.b1, c.b2);
         EXPECT_EQ(c.serial, channel.getSerialNumber());
     }
@@ -151,42 +170,57 @@ TEST_P(VlxUsbDriverCommandTest, TestDeviceNumberAndFirmwareCommandsSendExactlyTh
     EXPECT_EQ(block[1], buffer[1]) << "written beyond maxLength";
     EXPECT_EQ(1, channel.readTestData(buffer, sizeof buffer)) << "the count the driver reported";
     EXPECT_EQ(0x56, buffer[0]);
-    EXPECT_EQ((Log{{VLX_READ_TEST_DATA, {}}, {VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0x02, 0x00}},
-                   {VLX_SEND_TEST_COMMAND, {0x04, 0x00, 0x34, 0x12}}, {VLX_SEND_TEST_COMMAND, {4, 0, 0x56, 0}},
-                   {VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0xCD, 0xAB}}, {VLX_SET_DEVICE_NUMBER, {0x07}},
-                   {VLX_GET_DEVICE_NUMBER, {}}, {VLX_SET_DEVICE_NUMBER, {0xFF}}, {VLX_GET_DEVICE_NUMBER, {}},
-                   {VLX_WRITE_FIRMWARE_BLOCK, {}}, {VLX_WRITE_FIRMWARE_BLOCK, Bytes(block.begin(), block.begin() + 3)},
-                   {VLX_WRITE_FIRMWARE_BLOCK, block}, {VLX_READ_TEST_DATA, {}}, {VLX_READ_TEST_DATA, {}}}),
+    EXPECT_EQ((Log{{VLX_READ_TEST_DATA, {}},
+                   {VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0x02, 0x00}},
+                   {VLX_SEND_TEST_COMMAND, {0x04, 0x00, 0x34, 0x12}},
+                   {VLX_SEND_TEST_COMMAND, {4, 0, 0x56, 0}},
+                   {VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0xCD, 0xAB}},
+                   {VLX_SET_DEVICE_NUMBER, {0x07}},
+                   {VLX_GET_DEVICE_NUMBER, {}},
+                   {VLX_SET_DEVICE_NUMBER, {0xFF}},
+                   {VLX_GET_DEVICE_NUMBER, {}},
+                   {VLX_WRITE_FIRMWARE_BLOCK, {}},
+                   {VLX_WRITE_FIRMWARE_BLOCK, Bytes(block.begin(), block.begin() + 3)},
+                   {VLX_WRITE_FIRMWARE_BLOCK, block},
+                   {VLX_READ_TEST_DATA, {}},
+                   {VLX_READ_TEST_DATA, {}}}),
               received(false, 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Completed, VlxUsbDriverCommandTest, ::testing::Bool(),
-                         [](::testing::TestParamInfo<bool> const& info) { return info.param ? "Later" : "AtOnce"; });
+                         [](::testing::TestParamInfo<bool> const& info) {
+                             return info.param ? "Later" : "AtOnce";
+                         });
 
 TEST_F(VlxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoesOn)
 {
     unsigned char buffer[64];
     // The codes written out, not taken from the shared header: a wrong code there would reach the
     // channel and the simulated driver alike and pass every other test.
-    struct { char const* name; unsigned long code; std::function<void(VlxUsbDriver&)> run; } const commands[] = {
+    struct
+    {
+        char const* name;
+        unsigned long code;
+        std::function<void(VlxUsbDriver&)> run;
+    } const commands[] = {
         {"getDriverInfo", 0x00222004, [](VlxUsbDriver& c) { c.getDriverInfo(); }},
         {"sendTestCommand", 0x00222008, [](VlxUsbDriver& c) { c.sendTestCommand(1, 5); }},
-        {"readTestData", 0x0022200C, [&](VlxUsbDriver& c) { c.readTestData(buffer, sizeof buffer); }},
+        {"readTestData", 0x0022200C,
+         [&](VlxUsbDriver& c) { c.readTestData(buffer, sizeof buffer); }},
         {"getDeviceNumber", 0x00222014, [](VlxUsbDriver& c) { c.getDeviceNumber(); }},
         {"setDeviceNumber", 0x00222018, [](VlxUsbDriver& c) { c.setDeviceNumber(4); }},
         {"getFirmwareVersion", 0x0022201C, [](VlxUsbDriver& c) { c.getFirmwareVersion(); }},
         {"isEmergencyMode", 0x0022201C, [](VlxUsbDriver& c) { c.isEmergencyMode(); }},
-        {"writeFirmwareBlock", 0x00222020, [&](VlxUsbDriver& c) { c.writeFirmwareBlock(buffer, 8); }},
+        {"writeFirmwareBlock", 0x00222020,
+         [&](VlxUsbDriver& c) { c.writeFirmwareBlock(buffer, 8); }},
         {"getSerialNumber", 0x00222024, [](VlxUsbDriver& c) { c.getSerialNumber(); }}};
     VlxUsbDriver channel(1);
     channel.getDeviceNumber(); // the event that requests one at a time reuse
     long const before = openHandles();
-    for (bool later : {false, true})
-    {
+    for (bool later : {false, true}) {
         SimClient::vlxSetPending(1, 10, later);
         DWORD const code = later ? ERROR_IO_PENDING : ERROR_DEVICE_NOT_CONNECTED;
-        for (auto const& c : commands)
-        {
+        for (auto const& c : commands) {
             SimClient::vlxFail(1, c.code, statusDeviceNotConnected);
             EXPECT_EQ(errorMessage(accessText, code), thrownText([&] { c.run(channel); }))
                 << c.name << (later ? " later" : " at once");
@@ -203,8 +237,9 @@ TEST_F(VlxUsbDriverTest, ReadWaitsWhileAnotherThreadSends)
     unsigned char buffer[64] = {};
     unsigned short count = 0xFFFF;
     std::string readFailure = "not run", sendFailure = "not run";
-    TestThread reader(channel.getHandle(),
-                      [&] { readFailure = thrownText([&] { count = channel.readTestData(buffer, 64); }); });
+    TestThread reader(channel.getHandle(), [&] {
+        readFailure = thrownText([&] { count = channel.readTestData(buffer, 64); });
+    });
     ASSERT_TRUE(requestArrived(false, 1, VLX_READ_TEST_DATA)) << "the read never arrived";
     EXPECT_FALSE(reader.wait(0)) << "the read should wait for looped-back data";
     // A second thread sends while the read is outstanding on the same handle.

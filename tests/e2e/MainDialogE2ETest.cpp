@@ -12,7 +12,8 @@
 #include "Version.h"
 #include "resource.h"
 
-namespace {
+namespace
+{
 
 typedef std::vector<std::string> Texts;
 
@@ -52,7 +53,8 @@ protected:
         ASSERT_TRUE(app.start(arguments));
         ASSERT_NE(nullptr, app.mainWindow()) << "no main window";
         HWND version = app.mainControl(IDC_VERSION);
-        ASSERT_TRUE(waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
+        ASSERT_TRUE(
+            waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
             << KrxApp::text(version);
     }
 
@@ -72,8 +74,8 @@ protected:
     void expectNoErrorBox()
     {
         for (HWND box : app.dialogs())
-            ADD_FAILURE() << "unexpected dialog \"" << KrxApp::text(box) << "\": "
-                          << KrxApp::messageBoxText(box);
+            ADD_FAILURE() << "unexpected dialog \"" << KrxApp::text(box)
+                          << "\": " << KrxApp::messageBoxText(box);
     }
 
     KrxApp app;
@@ -117,8 +119,7 @@ struct TabCase
 };
 
 class TabSetE2ETest : public MainDialogE2ETest, public ::testing::WithParamInterface<TabCase>
-{
-};
+{};
 
 TEST_P(TabSetE2ETest, ByDevicesAndServiceMode)
 {
@@ -140,9 +141,9 @@ TEST_P(TabSetE2ETest, ByDevicesAndServiceMode)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, TabSetE2ETest,
-                         ::testing::Values(TabCase {{1, 3}, "", fourTabs},
-                                           TabCase {{1}, "", threeTabs},
-                                           TabCase {{1}, "-s", fiveTabs}));
+                         ::testing::Values(TabCase{{1, 3}, "", fourTabs},
+                                           TabCase{{1}, "", threeTabs},
+                                           TabCase{{1}, "-s", fiveTabs}));
 
 TEST_F(MainDialogE2ETest, SwitchingTabsDestroysTheOldPageBeforeTheNextOpensTheDevice)
 {

@@ -12,9 +12,11 @@
 #include "SimClient.h"
 #include "resource.h"
 
-namespace {
+namespace
+{
 
-struct TerminalE2E : ::testing::Test {
+struct TerminalE2E : ::testing::Test
+{
     void SetUp() override
     {
         SimClient::resetAll();
@@ -45,7 +47,10 @@ struct TerminalE2E : ::testing::Test {
         return waitUntil([&] { return SendMessageW(item(id), BM_GETCHECK, 0, 0) != was; }, 5000);
     }
     std::vector<std::string> lines() { return KrxApp::listTexts(item(IDC_TERMINAL_OUTPUT)); }
-    bool shows(std::string const& line) { return waitUntil([&] { return !lines().empty() && lines().back() == line; }, 5000); }
+    bool shows(std::string const& line)
+    {
+        return waitUntil([&] { return !lines().empty() && lines().back() == line; }, 5000);
+    }
     std::vector<std::string> writes()
     {
         std::vector<std::string> result;
@@ -71,7 +76,8 @@ TEST_F(TerminalE2E, EnterSendsTheLineAndBothWaysShowAsTextOrHex)
         SimClient::krxClearLog(1);
         KrxApp::type(item(IDC_TERMINAL_INPUT), "\rAB\r");
         EXPECT_TRUE(shows(">AB"));
-        EXPECT_EQ(std::vector<std::string>{"AB\r"}, writes()) << "Enter on an empty line sends nothing";
+        EXPECT_EQ(std::vector<std::string>{"AB\r"}, writes())
+            << "Enter on an empty line sends nothing";
         EXPECT_EQ("", KrxApp::text(item(IDC_TERMINAL_INPUT)));
         SimClient::krxFeed(1, "Hi\r\n\xE4");
         EXPECT_TRUE(shows("<Hi   "));
@@ -114,7 +120,8 @@ TEST_F(TerminalE2E, FloodKeepsThePageAnsweringAndStopsInTime)
     std::string text, hex; // the default flood pattern, twice, as shown
     for (int i = 0; i < 2 * (int)SIM_DEFAULT_FLOOD_LENGTH; ++i) {
         char pair[4];
-        std::snprintf(pair, sizeof pair, "%02x ", SIM_DEFAULT_FLOOD_FIRST + i % (int)SIM_DEFAULT_FLOOD_LENGTH);
+        std::snprintf(pair, sizeof pair, "%02x ",
+                      SIM_DEFAULT_FLOOD_FIRST + i % (int)SIM_DEFAULT_FLOOD_LENGTH);
         text += (char)(SIM_DEFAULT_FLOOD_FIRST + i % SIM_DEFAULT_FLOOD_LENGTH);
         hex += pair;
     }
@@ -128,7 +135,8 @@ TEST_F(TerminalE2E, FloodKeepsThePageAnsweringAndStopsInTime)
         std::vector<std::string> shown = lines();
         ASSERT_EQ(100u, shown.size());
         for (size_t i = 90; i < shown.size(); ++i)
-            EXPECT_NE(std::string::npos, stream.find(shown[i].substr(shown[i][0] == '<'))) << shown[i];
+            EXPECT_NE(std::string::npos, stream.find(shown[i].substr(shown[i][0] == '<')))
+                << shown[i];
         EXPECT_TRUE(toggle(IDC_TERMINAL_HEX));
     }
     DWORD start = GetTickCount();
@@ -137,7 +145,8 @@ TEST_F(TerminalE2E, FloodKeepsThePageAnsweringAndStopsInTime)
     std::printf("\"Trennen\" during a flood: %lu ms\n", GetTickCount() - start);
     unsigned flooded = SimClient::krxState(1).floodBytes;
     KrxApp::press(item(IDC_TERMINAL_CONNECT));
-    ASSERT_TRUE(waitUntil([&] { return connected() && SimClient::krxState(1).floodBytes > flooded + 10000; }, 10000));
+    ASSERT_TRUE(waitUntil(
+        [&] { return connected() && SimClient::krxState(1).floodBytes > flooded + 10000; }, 10000));
     start = GetTickCount();
     ASSERT_TRUE(app.selectTab("Update"));
     EXPECT_TRUE(waitUntil([&] { return !SimClient::krxState(1).open; }, 2000));

@@ -78,10 +78,12 @@ protected:
 // and without test mode, and sources or devices that fail before anything is written.
 TEST_F(FirmwareUpdateTest, RunsOfASmallImage)
 {
-    std::string small = hexRecord(0x7000, 0, "\x01\x08") + "\r\n" + hexRecord(0x0000, 0, "\x02\x0B\x33") + "\r\n" + END_RECORD;
+    std::string small = hexRecord(0x7000, 0, "\x01\x08") + "\r\n" +
+        hexRecord(0x0000, 0, "\x02\x0B\x33") + "\r\n" + END_RECORD;
     std::string broken = small;
     broken[broken.find("\r\n") - 1] ^= 1;
-    Payload const emergencyBlock = {0x01, 0x00, 0x70, 0x01, 0x08}, normalBlock = {0x01, 0x00, 0x00, 0x02, 0x0B, 0x33};
+    Payload const emergencyBlock = {0x01, 0x00, 0x70, 0x01, 0x08},
+                  normalBlock = {0x01, 0x00, 0x00, 0x02, 0x0B, 0x33};
     struct Case
     {
         char const* name;
@@ -93,11 +95,30 @@ TEST_F(FirmwareUpdateTest, RunsOfASmallImage)
         char const* error;
         std::vector<Payload> sent;
     } const cases[] = {
-        {"normal device", small, 0, false, {INIT, EMERGENCY, NORMAL, RESET, DONE}, {1, 2, 3, 4}, "",
-         {cmd(0x10), cmd(0x10, 1), emergencyBlock, cmd(2), cmd(4), cmd(0x10, 3), normalBlock, cmd(2), cmd(8)}},
-        {"emergency device", small, 1, false, {INIT, NORMAL, RESET, DONE}, {1, 3, 4}, "",
+        {"normal device",
+         small,
+         0,
+         false,
+         {INIT, EMERGENCY, NORMAL, RESET, DONE},
+         {1, 2, 3, 4},
+         "",
+         {cmd(0x10), cmd(0x10, 1), emergencyBlock, cmd(2), cmd(4), cmd(0x10, 3), normalBlock,
+          cmd(2), cmd(8)}},
+        {"emergency device",
+         small,
+         1,
+         false,
+         {INIT, NORMAL, RESET, DONE},
+         {1, 3, 4},
+         "",
          {cmd(0x10), cmd(0x10, 3), normalBlock, cmd(2), cmd(8)}},
-        {"test mode", small, 0, true, {INIT, EMERGENCY}, {1, 2}, "Testabbruch!",
+        {"test mode",
+         small,
+         0,
+         true,
+         {INIT, EMERGENCY},
+         {1, 2},
+         "Testabbruch!",
          {cmd(0x10), cmd(0x10, 1), emergencyBlock, cmd(2), cmd(4)}},
         {"test mode, emergency device", small, 255, true, {INIT}, {1}, "Testabbruch!", {cmd(0x10)}},
         {"bad checksum", broken, 0, false, {INIT}, {}, "Ungültige Prüfsumme.", {cmd(0x10)}},
@@ -140,7 +161,8 @@ TEST_F(FirmwareUpdateTest, FailureAtEveryRequestOfTheBuiltInImage)
     EXPECT_EQ(reference.planned, full.size());
     for (size_t k = 1; k <= full.size(); ++k) {
         SimClient::vlxClearFailures(DEVICE);
-        SimClient::vlxFail(DEVICE, VLX_WRITE_FIRMWARE_BLOCK, DEVICE_NOT_CONNECTED, static_cast<unsigned>(k - 1));
+        SimClient::vlxFail(DEVICE, VLX_WRITE_FIRMWARE_BLOCK, DEVICE_NOT_CONNECTED,
+                           static_cast<unsigned>(k - 1));
         UpdateRun run = runUpdate(source, false);
         std::vector<Payload> got = payloads();
         Payload const& p = full[k - 1];

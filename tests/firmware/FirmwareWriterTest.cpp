@@ -63,17 +63,16 @@ protected:
     static std::vector<std::string> sent(Cells const& cells)
     {
         std::vector<std::string> out;
-        for (SimRequest const& r : SimClient::vlxLog(DEVICE))
-        {
+        for (SimRequest const& r : SimClient::vlxLog(DEVICE)) {
             std::vector<unsigned char> const& p = r.payload;
             char text[40] = "another request";
-            if (r.code == VLX_WRITE_FIRMWARE_BLOCK && p.size() > 3 && p[0] == 0x01)
-            {
-                unsigned int address = p[1] | p[2] << 8, count = static_cast<unsigned int>(p.size() - 3);
-                bool same = address + count <= cells.size() && std::equal(p.begin() + 3, p.end(), cells.begin() + address);
+            if (r.code == VLX_WRITE_FIRMWARE_BLOCK && p.size() > 3 && p[0] == 0x01) {
+                unsigned int address = p[1] | p[2] << 8,
+                             count = static_cast<unsigned int>(p.size() - 3);
+                bool same = address + count <= cells.size() &&
+                    std::equal(p.begin() + 3, p.end(), cells.begin() + address);
                 snprintf(text, sizeof text, "%04X+%u%s", address, count, same ? "" : "!");
-            }
-            else if (r.code == VLX_WRITE_FIRMWARE_BLOCK && p.size() == 4)
+            } else if (r.code == VLX_WRITE_FIRMWARE_BLOCK && p.size() == 4)
                 snprintf(text, sizeof text, "%02X %02X %02X %02X", p[0], p[1], p[2], p[3]);
             out.push_back(text);
         }
@@ -97,17 +96,31 @@ TEST_F(FirmwareWriterTest, RangesGoPageByPageFromTheTopInBlocksOfTheirRuns)
         {"no byte in the range", {{0x0FFF, 0x0FFF}, {0x2000, 0x2000}}, 0x1FFF, 0x1000, {}},
         {"from below to", {{0x0FFF, 0x2000}}, 0x0FFF, 0x2000, {}},
         {"a single byte", {{0x7000, 0x7000}}, 0x7FFC, 0x7000, {"7000+1", P}},
-        {"one end per page", {{0x0000, 0x0002}, {0x00F0, 0x00FF}}, 0x00FF, 0x0000, {"00F0+16", P, "0000+3", P}},
-        {"absent cells split runs", {{0x0100, 0x010F}, {0x0120, 0x012F}}, 0x017F, 0x0100, {"0120+16", "0100+16", P}},
-        {"a run across a page boundary", {{0x6F50, 0x6F9F}}, 0x6FFF, 0x0000,
+        {"one end per page",
+         {{0x0000, 0x0002}, {0x00F0, 0x00FF}},
+         0x00FF,
+         0x0000,
+         {"00F0+16", P, "0000+3", P}},
+        {"absent cells split runs",
+         {{0x0100, 0x010F}, {0x0120, 0x012F}},
+         0x017F,
+         0x0100,
+         {"0120+16", "0100+16", P}},
+        {"a run across a page boundary",
+         {{0x6F50, 0x6F9F}},
+         0x6FFF,
+         0x0000,
          {"6F80+32", P, "6F60+32", "6F50+16", P}},
-        {"a full page", {{0x0400, 0x047F}}, 0x047F, 0x0400, {"0460+32", "0440+32", "0420+32", "0400+32", P}},
+        {"a full page",
+         {{0x0400, 0x047F}},
+         0x047F,
+         0x0400,
+         {"0460+32", "0440+32", "0420+32", "0400+32", P}},
         {"range ends cut runs", {{0x0500, 0x05FF}}, 0x0590, 0x0575, {"0580+17", P, "0575+11", P}},
         {"a range of one cell", {{0x0500, 0x05FF}}, 0x0523, 0x0523, {"0523+1", P}},
         {"the top three cells are never sent", {{0x7FE0, 0x7FFF}}, 0x7FFC, 0x7000, {"7FE0+29", P}},
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         Cells cells = image(c.present);
         writer->writeRange(cells.data(), c.from, c.to);
         EXPECT_EQ(c.sent, sent(cells)) << c.name;
@@ -144,13 +157,33 @@ TEST_F(FirmwareWriterTest, BuiltInImageGoesWholeWithoutHeapAllocation)
     EXPECT_EQ(0u, allocations);
     std::vector<std::string> log = sent(parsed.cells);
     EXPECT_GT(log.size(), 7416u / 32) << "the walks reached the device";
-    EXPECT_EQ(log.end(), std::find_if(log.begin(), log.end(), [](std::string const& s) { return s.back() == '!'; }));
+    EXPECT_EQ(log.end(), std::find_if(log.begin(), log.end(), [](std::string const& s) {
+                  return s.back() == '!';
+              }));
 }
 }
 
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void* operator new(std::size_t size)
+{
+    return allocate(size);
+}
+void* operator new[](std::size_t size)
+{
+    return allocate(size);
+}
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}

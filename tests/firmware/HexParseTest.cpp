@@ -18,7 +18,8 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
     {
         char const* name;
         std::string text, error;
-        std::vector<std::pair<unsigned int, std::string>> bytes = {}; // of the image, when there is one
+        std::vector<std::pair<unsigned int, std::string>> bytes =
+            {}; // of the image, when there is one
         unsigned short cellCount = FULL_IMAGE;
     } const cases[] = {
         {"empty", "", END_OF_DATA},
@@ -39,7 +40,11 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
         {"17 bytes at 7FF0", hexRecord(0x7FF0, 0, std::string(17, 1)) + E, BAD_ADDRESS},
         {"1 byte at FFFF", hexRecord(0xFFFF, 0, "\1") + E, BAD_ADDRESS},
         // 65535 cells end at 0xFFFE; a record up to 0xFFFF must not wrap to cell 0.
-        {"16 bytes at FFF0 of 65535", hexRecord(0xFFF0, 0, std::string(16, 1)) + E, BAD_ADDRESS, {}, 65535},
+        {"16 bytes at FFF0 of 65535",
+         hexRecord(0xFFF0, 0, std::string(16, 1)) + E,
+         BAD_ADDRESS,
+         {},
+         65535},
         {"end record with data outside", hexRecord(0x8000, 1, "\1"), BAD_ADDRESS},
         // The address is checked with each data byte, before the checksum is read.
         {"address before checksum", ":0180000001FF\r\n" + E, BAD_ADDRESS},
@@ -50,23 +55,34 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
         {"upper case, CR LF", ":0300300002337A1E\r\n:00000001FF", "", {{0x30, "\x02\x33\x7A"}}},
         {"lower case, LF", ":0300300002337a1e\n:00000001ff", "", {{0x30, "\x02\x33\x7A"}}},
         {"anything before a colon is skipped",
-         "junk\t " + hexRecord(0x10, 0, "\1") + "x y\r\n\r\n" + hexRecord(0x11, 0, "\2") + "\n;" + E, "", {{0x10, "\1\2"}}},
+         "junk\t " + hexRecord(0x10, 0, "\1") + "x y\r\n\r\n" + hexRecord(0x11, 0, "\2") + "\n;" +
+             E,
+         "",
+         {{0x10, "\1\2"}}},
         {"any order, later bytes win",
-         hexRecord(0x7001, 0, "\x08") + hexRecord(0, 0, "\x11\x22\x33") + hexRecord(0x7000, 0, "\1") +
-             hexRecord(1, 0, "\x99") + E,
-         "", {{0, "\x11\x99\x33"}, {0x7000, "\x01\x08"}}},
+         hexRecord(0x7001, 0, "\x08") + hexRecord(0, 0, "\x11\x22\x33") +
+             hexRecord(0x7000, 0, "\1") + hexRecord(1, 0, "\x99") + E,
+         "",
+         {{0, "\x11\x99\x33"}, {0x7000, "\x01\x08"}}},
         // 16 bytes at 0x7FF0 end in the last cell; a count of 0 stores nothing, wherever it points.
-        {"last cells, empty record", hexRecord(0x7FF0, 0, std::string(16, '\xA5')) + hexRecord(0x9000, 0, "") + E, "",
+        {"last cells, empty record",
+         hexRecord(0x7FF0, 0, std::string(16, '\xA5')) + hexRecord(0x9000, 0, "") + E,
+         "",
          {{0x7FF0, std::string(16, '\xA5')}}},
-        {"up to FFFE of 65535", hexRecord(0xFFF0, 0, std::string(15, '\x3C')) + E, "",
-         {{0xFFF0, std::string(15, '\x3C')}}, 65535},
+        {"up to FFFE of 65535",
+         hexRecord(0xFFF0, 0, std::string(15, '\x3C')) + E,
+         "",
+         {{0xFFF0, std::string(15, '\x3C')}},
+         65535},
         // Text after the end record is never read, not even a whole record.
-        {"end record with data", hexRecord(0x200, 1, "\x5A\xA5") + hexRecord(0x300, 0, "\1"), "", {{0x200, "\x5A\xA5"}}},
+        {"end record with data",
+         hexRecord(0x200, 1, "\x5A\xA5") + hexRecord(0x300, 0, "\1"),
+         "",
+         {{0x200, "\x5A\xA5"}}},
         {"cut record after the end", body + "\r\n:0300", "", {{0x100, "\xAB"}}},
         {"binary after the end", body + std::string("\0\xFF::ZZ", 6), "", {{0x100, "\xAB"}}},
     };
-    for (auto const& c : cases)
-    {
+    for (auto const& c : cases) {
         ParseResult result = parseText(c.text, c.cellCount);
         EXPECT_EQ(c.error, result.error) << c.name;
         Cells expected(result.ok() ? c.cellCount : 0, EMPTY);

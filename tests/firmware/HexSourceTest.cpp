@@ -29,8 +29,9 @@ TEST(FirmwareHexFileTest, ReadsTheWholeFileAloneIntoACopyOfItsOwn)
     std::string path = scratchPath("fwhex");
     writeWholeFile(path, hexRecord(0x7000, 0, "\1\x09") + "\r\n" + END_RECORD + "\r\n");
     // Another holder that allows everything still keeps an exclusive reader out.
-    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
     EXPECT_THROW(IntelHexData{String(path.c_str())}, Win32Exception);
     CloseHandle(holder);
     // A read-only file that nobody else holds is read, closed again, and later changes are not seen.

@@ -30,13 +30,10 @@ struct ParseResult
 inline ParseResult parseHex(IntelHexData& hex, unsigned short cellCount = FULL_IMAGE)
 {
     ParseResult result;
-    try
-    {
+    try {
         std::unique_ptr<unsigned short[]> image(hex.parse(cellCount));
         result.cells.assign(image.get(), image.get() + cellCount);
-    }
-    catch (Exception& e)
-    {
+    } catch (Exception& e) {
         result.error = e.what();
     }
     return result;
@@ -49,7 +46,8 @@ inline ParseResult parseText(std::string const& text, unsigned short cellCount =
 }
 
 // An image with the given bytes from `address` on and every other cell empty.
-inline Cells imageWith(unsigned int address, std::string const& bytes, unsigned int cellCount = FULL_IMAGE)
+inline Cells imageWith(unsigned int address, std::string const& bytes,
+                       unsigned int cellCount = FULL_IMAGE)
 {
     Cells cells(cellCount, EMPTY);
     for (size_t i = 0; i < bytes.size(); i++)
@@ -62,8 +60,9 @@ inline std::string builtInText()
 {
     HMODULE module = GetModuleHandleA(nullptr);
     HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(IDR_FIRMWARE), "INTELHEX");
-    return resource ? std::string(static_cast<char const*>(LockResource(LoadResource(module, resource))),
-                                  SizeofResource(module, resource))
-                    : std::string();
+    return resource
+        ? std::string(static_cast<char const*>(LockResource(LoadResource(module, resource))),
+                      SizeofResource(module, resource))
+        : std::string();
 }
 #endif

@@ -13,7 +13,8 @@ namespace
 std::string version(IntelHexData* data)
 {
     ParseResult r = parseHex(*data);
-    return r.ok() ? std::to_string(r.cells[0x7000]) + "." + std::to_string(r.cells[0x7001]) : r.error;
+    return r.ok() ? std::to_string(r.cells[0x7000]) + "." + std::to_string(r.cells[0x7001])
+                  : r.error;
 }
 
 // Loads with `path` as the firmware file path: the description, a blank, the image's version.
@@ -25,7 +26,7 @@ std::string load(std::string const& path)
     std::unique_ptr<IntelHexData> data(loadUpdateData(description, path.c_str()));
     EXPECT_TRUE(memchr(description, 0, sizeof description)) << "description without NUL";
     return std::string(description, strnlen(description, sizeof description)) + " " +
-           (data ? version(data.get()) : "no object");
+        (data ? version(data.get()) : "no object");
 }
 
 std::string const FILE_TEXT = hexRecord(0x7000, 0, "\x02\x42") + "\r\n" + END_RECORD;

@@ -12,9 +12,13 @@
 
 using namespace BitmapSectionLayout;
 
-namespace {
+namespace
+{
 
-std::string image(char const* name) { return std::string(KRX_IMAGES "/") + name; }
+std::string image(char const* name)
+{
+    return std::string(KRX_IMAGES "/") + name;
+}
 std::string command(int id, int code)
 {
     return "Letzte Meldung: Steuerelement " + std::to_string(id) + ", Code " + std::to_string(code);
@@ -29,7 +33,8 @@ protected:
         main = gallery.mainWindow();
         ASSERT_NE(nullptr, main);
         status = GetDlgItem(main, GalleryLayout::lastCommandId);
-        ASSERT_TRUE(waitUntil([&] { return pixel(lampX + 16, lampY + 16) == RGB(20, 220, 40); }, 20000));
+        ASSERT_TRUE(
+            waitUntil([&] { return pixel(lampX + 16, lampY + 16) == RGB(20, 220, 40); }, 20000));
     }
     void TearDown() override
     {
@@ -67,10 +72,7 @@ protected:
         return waitUntil([&] { return KrxApp::text(status) == text; }, 10000);
     }
     void clearStatus() { SendMessageA(status, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("-")); }
-    HWND child(char const* className)
-    {
-        return FindWindowExA(main, nullptr, className, nullptr);
-    }
+    HWND child(char const* className) { return FindWindowExA(main, nullptr, className, nullptr); }
 
     KrxApp gallery{"ControlGallery MainKlasse"};
     HWND main = nullptr, status = nullptr;
@@ -115,11 +117,13 @@ TEST_F(BitmapControlsE2E, SelectionListUnfoldsUnderTheMouseAndReportsNewSelectio
     mouse(0, x, rowY(2));
     EXPECT_TRUE(waitPixel(x, rowY(2), itemColour(2, 'h')));
     mouse(MOUSEEVENTF_LEFTDOWN, x, rowY(2));
-    EXPECT_TRUE(waitUntil([&] { return GetClientRect(list, &r) && r.bottom == itemHeight; }, 10000));
+    EXPECT_TRUE(
+        waitUntil([&] { return GetClientRect(list, &r) && r.bottom == itemHeight; }, 10000));
     EXPECT_EQ("-", KrxApp::text(status));
     mouse(MOUSEEVENTF_LEFTUP, 700, 300);
     // Leaving folds it.
-    EXPECT_TRUE(waitUntil([&] { return GetClientRect(list, &r) && r.bottom == itemHeight; }, 10000));
+    EXPECT_TRUE(
+        waitUntil([&] { return GetClientRect(list, &r) && r.bottom == itemHeight; }, 10000));
 }
 
 // Presses and leaves with the real mouse; the picture shows the state, the status line the
@@ -187,7 +191,11 @@ TEST_F(BitmapControlsE2E, BitmapListsReportMouseMovesAndTheShapeFollowsItsBitmap
     EXPECT_TRUE(waitStatus(command(lampId, 1)));
     // The cab's window (white in the bitmap) is cut out: the gallery shows through, and the
     // mouse there is over the gallery, not over the shape.
-    auto windowAt = [&](int x, int y) { POINT p = {shapeX + x, shapeY + y}; ClientToScreen(main, &p); return WindowFromPoint(p); };
+    auto windowAt = [&](int x, int y) {
+        POINT p = {shapeX + x, shapeY + y};
+        ClientToScreen(main, &p);
+        return WindowFromPoint(p);
+    };
     EXPECT_EQ("MrtkWndBmpListKlasse", KrxApp::className(windowAt(60, 50)));
     EXPECT_EQ(main, windowAt(120, 20));
     EXPECT_EQ(main, windowAt(5, 5));

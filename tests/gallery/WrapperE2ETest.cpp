@@ -13,9 +13,11 @@
 
 using namespace WrapperLayout;
 
-namespace {
+namespace
+{
 
-struct GalleryWrappers : testing::Test {
+struct GalleryWrappers : testing::Test
+{
     void SetUp() override
     {
         RegDeleteKeyA(HKEY_CURRENT_USER, settingsKey);
@@ -41,7 +43,12 @@ struct GalleryWrappers : testing::Test {
     }
     bool offsetBecomes(int x, int y)
     {
-        return waitUntil([&] { POINT o = offset(); return o.x == x && o.y == y; }, 5000);
+        return waitUntil(
+            [&] {
+                POINT o = offset();
+                return o.x == x && o.y == y;
+            },
+            5000);
     }
     // A point of the pane's window rectangle, from its right and bottom edges when negative.
     POINT inPane(int x, int y)
@@ -74,7 +81,12 @@ TEST_F(GalleryWrappers, ScrollBarClicksAndKeysScrollTheDrawing)
 {
     int bar = GetSystemMetrics(SM_CXVSCROLL), edge = bar / 2 + 2;
     int pageY = visible.y;
-    struct Step { char const* what; std::function<bool()> act; int x, y; } const steps[] = {
+    struct Step
+    {
+        char const* what;
+        std::function<bool()> act;
+        int x, y;
+    } const steps[] = {
         {"down arrow", [&] { return RealInput::click(inPane(-edge, -bar - edge)); }, 0, 1},
         {"trough below the thumb", [&] { return RealInput::click(inPane(-edge, -bar - 2 * bar)); },
          0, 1 + pageY},
@@ -95,8 +107,11 @@ TEST_F(GalleryWrappers, ScrollBarClicksAndKeysScrollTheDrawing)
 
 TEST_F(GalleryWrappers, RightClickPopupScrollsToTheEndAndBack)
 {
-    struct Pick { int item; int x, y; } const picks[] = {
-        {1, drawingWidth - visible.x, drawingHeight - visible.y}, {0, 0, 0}};
+    struct Pick
+    {
+        int item;
+        int x, y;
+    } const picks[] = {{1, drawingWidth - visible.x, drawingHeight - visible.y}, {0, 0, 0}};
     for (Pick const& p : picks) {
         ASSERT_TRUE(RealInput::click(inPane(60, 60), true));
         HWND popup = nullptr;
@@ -127,10 +142,14 @@ TEST_F(GalleryWrappers, ApplyStoresTheChangedPageInTheRegistry)
     GetWindowRect(apply, &r);
     ASSERT_TRUE(RealInput::click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
     DWORD stored = 0, size = sizeof stored;
-    EXPECT_TRUE(waitUntil([&] {
-        return RegGetValueA(HKEY_CURRENT_USER, settingsKey, "Rasterweite", RRF_RT_REG_DWORD,
-                            nullptr, &stored, &size) == ERROR_SUCCESS && stored == 25;
-    }, 5000)) << stored;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return RegGetValueA(HKEY_CURRENT_USER, settingsKey, "Rasterweite", RRF_RT_REG_DWORD,
+                                nullptr, &stored, &size) == ERROR_SUCCESS &&
+                stored == 25;
+        },
+        5000))
+        << stored;
     EXPECT_TRUE(waitUntil([&] { return !IsWindowEnabled(apply); }, 5000));
     ASSERT_TRUE(KrxApp::press(GetDlgItem(sheet, IDCANCEL)));
     EXPECT_TRUE(waitUntil([&] { return !IsWindow(sheet); }, 5000));

@@ -17,10 +17,14 @@
 #include "gui/WndButton.h"
 #include "gui/WndSelectList.h"
 
-namespace {
+namespace
+{
 
 HINSTANCE const module = GetModuleHandleA(nullptr);
-std::string image(char const* name) { return std::string(KRX_IMAGES "/") + name; }
+std::string image(char const* name)
+{
+    return std::string(KRX_IMAGES "/") + name;
+}
 
 // A 32-bit top-down DIB section to draw into and read back.
 struct Canvas
@@ -33,15 +37,25 @@ struct Canvas
     {
         BITMAPINFO bi = {};
         bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr, 0);
+        bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits), nullptr,
+                                  0);
         SelectObject(dc, bitmap);
         HBRUSH brush = CreateSolidBrush(fill);
         RECT all = {0, 0, w, h};
         FillRect(dc, &all, brush);
         DeleteObject(brush);
     }
-    ~Canvas() { DeleteDC(dc); DeleteObject(bitmap); }
-    COLORREF at(int x, int y) { GdiFlush(); DWORD p = bits[y * width + x]; return RGB(p >> 16 & 255, p >> 8 & 255, p & 255); }
+    ~Canvas()
+    {
+        DeleteDC(dc);
+        DeleteObject(bitmap);
+    }
+    COLORREF at(int x, int y)
+    {
+        GdiFlush();
+        DWORD p = bits[y * width + x];
+        return RGB(p >> 16 & 255, p >> 8 & 255, p & 255);
+    }
     // The window's pixels as the screen shows them, after its pending paints.
     void grab(HWND window)
     {
@@ -59,15 +73,21 @@ class Host : public Window
 public:
     Host()
     {
-        static ATOM atom = registerClass(0, module, nullptr, nullptr, (HBRUSH)GetStockObject(BLACK_BRUSH),
-                                         nullptr, "MrtkBitmapTestKlasse", nullptr);
+        static ATOM atom = registerClass(0, module, nullptr, nullptr,
+                                         (HBRUSH)GetStockObject(BLACK_BRUSH), nullptr,
+                                         "MrtkBitmapTestKlasse", nullptr);
         setMainInstance(module);
-        createWindowEx(0, MAKEINTATOM(atom), "Test", WS_POPUP | WS_VISIBLE, 0, 0, 400, 400, nullptr, nullptr);
+        createWindowEx(0, MAKEINTATOM(atom), "Test", WS_POPUP | WS_VISIBLE, 0, 0, 400, 400, nullptr,
+                       nullptr);
     }
     std::vector<std::pair<WPARAM, LPARAM>> commands;
 
 protected:
-    LRESULT notifyCommand(WPARAM w, LPARAM l) override { commands.push_back({w, l}); return 0; }
+    LRESULT notifyCommand(WPARAM w, LPARAM l) override
+    {
+        commands.push_back({w, l});
+        return 0;
+    }
 };
 
 } // namespace
@@ -101,9 +121,14 @@ TEST(BitmapFile, LoadsPlainAndPackedFilesAndRefusesOthers)
 // Every depth the library reads, drawn from the program's resources.
 TEST(BitmapDraw, ResourcesOfEveryDepthMatchTheirFiles)
 {
-    struct { int id; char const* file; } const cases[] = {
-        {IDB_LOGO_MASK, "logo_mask.bmp"}, {IDB_BUTTON_HILITE, "btn_hi.bmp"},
-        {IDB_SELECT + 4, "sel1r.bmp"}, {IDB_LAMP_RED, "lamp_red.bmp"}};
+    struct
+    {
+        int id;
+        char const* file;
+    } const cases[] = {{IDB_LOGO_MASK, "logo_mask.bmp"},
+                       {IDB_BUTTON_HILITE, "btn_hi.bmp"},
+                       {IDB_SELECT + 4, "sel1r.bmp"},
+                       {IDB_LAMP_RED, "lamp_red.bmp"}};
     for (auto const& c : cases) {
         BmpFile expected(image(c.file));
         Bitmap bitmap(module, c.id);
@@ -141,7 +166,8 @@ TEST(BitmapDraw, MaskLeavesTheBackgroundWhereItIsWhite)
 // The checkerboard has more row runs than one batch of 2000 rectangles.
 TEST(BitmapRegion, HoldsExactlyTheOpaquePixels)
 {
-    for (auto const& c : {std::make_pair(IDB_SHAPE, "shape.bmp"), std::make_pair(IDB_RASTER, "raster.bmp")}) {
+    for (auto const& c :
+         {std::make_pair(IDB_SHAPE, "shape.bmp"), std::make_pair(IDB_RASTER, "raster.bmp")}) {
         BmpFile file(image(c.second));
         HRGN region = Bitmap::toRegion(module, c.first);
         ASSERT_NE(nullptr, region) << c.second;
@@ -184,8 +210,15 @@ TEST(IconList, LooksIconsUpByIdAndIndex)
     EXPECT_EQ(1, icons.addIcon(module, IDI_LOK));
     EXPECT_EQ(-1, icons.addIcon(module, 4711, "fehlt"));
     EXPECT_EQ(2, icons.addIcon(module, IDI_SIGNAL, "Signal 2"));
-    struct { int index; char const* text; int id; } const rows[] = {
-        {0, "Signal", IDI_SIGNAL}, {1, "", IDI_LOK}, {2, "Signal 2", IDI_SIGNAL}, {3, "Icon ohne Text", 0}};
+    struct
+    {
+        int index;
+        char const* text;
+        int id;
+    } const rows[] = {{0, "Signal", IDI_SIGNAL},
+                      {1, "", IDI_LOK},
+                      {2, "Signal 2", IDI_SIGNAL},
+                      {3, "Icon ohne Text", 0}};
     for (auto const& r : rows) {
         EXPECT_STREQ(r.text, icons.getText(r.index).getChars()) << r.index;
         EXPECT_EQ(r.id, icons.getIconId(r.index)) << r.index;
@@ -234,7 +267,7 @@ TEST(WndSelectList, UnfoldsEnabledItemsAndReportsOnlyNewSelections)
                                      fileColour(3, 'r')}),
               rowColours(canvas, 4));
 
-    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0);  // takes item 2
+    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0); // takes item 2
     EXPECT_EQ(0, list.isClapped());
     ASSERT_EQ(1u, host.commands.size());
     EXPECT_EQ(MAKEWPARAM(77, 1), host.commands[0].first);
@@ -244,11 +277,11 @@ TEST(WndSelectList, UnfoldsEnabledItemsAndReportsOnlyNewSelections)
 
     list.clap(1);
     list.hiliteFirst();
-    list.hiliteNext();  // skips the disabled item 1
-    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0);  // item 2 again: no command
+    list.hiliteNext();                                      // skips the disabled item 1
+    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0); // item 2 again: no command
     EXPECT_EQ(1u, host.commands.size());
     list.clap(1);
-    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0);  // nothing highlighted: folds only
+    SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0); // nothing highlighted: folds only
     EXPECT_EQ(0, list.isClapped());
     EXPECT_EQ(2, list.select(3));
     EXPECT_EQ(3, list.getSelected());
@@ -258,13 +291,19 @@ TEST(WndSelectList, UnfoldsEnabledItemsAndReportsOnlyNewSelections)
 // The state rule: one command per change of state, none for reset and setState.
 TEST(WndButton, ReportsEveryStateChangeByItsFlags)
 {
-    struct { int flags; char const* events; char const* codes; int state; } const cases[] = {
-        {0, "du", "12", 2},            // down, up
-        {4, "dudu", "12", 2},          // toggling: down on the first press, up on the second
-        {1, "dudu", "1", 1},           // latching
-        {0, "dl", "12", 2},            // leaving with the mouse held lets go
-        {2, "dl", "1", 1},             // ... unless flag 2 keeps it
-        {0, "ku", "1", 1},             // a key keeps it down against the mouse
+    struct
+    {
+        int flags;
+        char const* events;
+        char const* codes;
+        int state;
+    } const cases[] = {
+        {0, "du", "12", 2},   // down, up
+        {4, "dudu", "12", 2}, // toggling: down on the first press, up on the second
+        {1, "dudu", "1", 1},  // latching
+        {0, "dl", "12", 2},   // leaving with the mouse held lets go
+        {2, "dl", "1", 1},    // ... unless flag 2 keeps it
+        {0, "ku", "1", 1},    // a key keeps it down against the mouse
         {4, "kK", "1", 1},
     };
     Host host;
@@ -301,11 +340,11 @@ TEST(WndButton, DrawsItsStateAndTheIconOnTop)
     Canvas canvas(64, 32, 0);
     canvas.grab(button.getHwnd());
     EXPECT_EQ(up.at(50, 20), canvas.at(50, 20));
-    EXPECT_EQ(RGB(30, 78, 137), canvas.at(4 + 3, 4 + 8));  // the icon's box starts at (3, 8)
+    EXPECT_EQ(RGB(30, 78, 137), canvas.at(4 + 3, 4 + 8)); // the icon's box starts at (3, 8)
     button.setState(1);
     canvas.grab(button.getHwnd());
     EXPECT_EQ(down.at(50, 20), canvas.at(50, 20));
-    EXPECT_EQ(down.at(7, 12), canvas.at(4 + 3, 4 + 8));    // moved one pixel with the press
+    EXPECT_EQ(down.at(7, 12), canvas.at(4 + 3, 4 + 8)); // moved one pixel with the press
     EXPECT_TRUE(host.commands.empty());
 }
 
@@ -326,7 +365,7 @@ TEST(WndBmpList, ShowsTheSelectedBitmapOrWhite)
     blank.setBitmap(nullptr);
     canvas.grab(blank.getHwnd());
     EXPECT_EQ(RGB(255, 255, 255), canvas.at(16, 16));
-    EXPECT_EQ(-1, blank.select(0));  // nothing to show at 0 any more
+    EXPECT_EQ(-1, blank.select(0)); // nothing to show at 0 any more
     SendMessageA(lamps.getHwnd(), WM_MOUSEMOVE, 0, 0);
     EXPECT_TRUE(host.commands.empty());
 }

@@ -8,18 +8,30 @@
 
 TEST(CommandLineParserTest, EveryRowOfTheTable)
 {
-    parseCommandLine(nullptr);  // before any row: service mode is still off from the start
+    parseCommandLine(nullptr); // before any row: service mode is still off from the start
     EXPECT_FALSE(ProgramSettings::serviceMode);
     // The path buffer starts filled and unterminated, so any write and a missing NUL show.
     auto& path = ProgramSettings::firmwareFilePath;
     std::string const untouched(sizeof(path), '#');
     std::string const p260 = "C" + std::string(258, 'p') + "x";
-    struct { std::string commandLine; bool serviceMode; std::string path; } const rows[] = {
-        {"", false, untouched}, {"-", false, untouched}, {"-S", false, untouched},
-        {"/s", false, untouched}, {"x -s", false, untouched}, {"-s", true, untouched},
-        {"-sx", true, "x"}, {"-s" + p260, true, p260}, {"-s" + p260 + "y", true, untouched},
+    struct
+    {
+        std::string commandLine;
+        bool serviceMode;
+        std::string path;
+    } const rows[] = {
+        {"", false, untouched},
+        {"-", false, untouched},
+        {"-S", false, untouched},
+        {"/s", false, untouched},
+        {"x -s", false, untouched},
+        {"-s", true, untouched},
+        {"-sx", true, "x"},
+        {"-s" + p260, true, p260},
+        {"-s" + p260 + "y", true, untouched},
         // Nothing is trimmed or unquoted: a blank after -s starts the path.
-        {"-s C:\\a.hex", true, " C:\\a.hex"}, {"-s\"C:\\a b.hex\"", true, "\"C:\\a b.hex\""},
+        {"-s C:\\a.hex", true, " C:\\a.hex"},
+        {"-s\"C:\\a b.hex\"", true, "\"C:\\a b.hex\""},
     };
     for (auto const& row : rows) {
         ProgramSettings::serviceMode = false;

@@ -16,9 +16,11 @@
 #include "gui/WndToolTip.h"
 #include "resource.h"
 
-namespace {
+namespace
+{
 
-struct Plain : virtual Window {
+struct Plain : virtual Window
+{
     Plain(DWORD style, int width, int height, HWND parent)
     {
         static ATOM const atom = registerClass(0, GetModuleHandleA(nullptr), nullptr, nullptr,
@@ -28,11 +30,15 @@ struct Plain : virtual Window {
     }
 };
 
-struct Pane : ScrollPane, Plain {
+struct Pane : ScrollPane, Plain
+{
     Pane() : Plain(WS_POPUP | WS_VISIBLE, 200, 100, nullptr) {}
 };
 
-bool shown(HWND w, DWORD bar) { return (GetWindowLongA(w, GWL_STYLE) & bar) != 0; }
+bool shown(HWND w, DWORD bar)
+{
+    return (GetWindowLongA(w, GWL_STYLE) & bar) != 0;
+}
 
 } // namespace
 
@@ -51,12 +57,21 @@ TEST(ScrollPaneTest, BarsFollowSizesAndEveryRequestMovesTheClient)
     EXPECT_EQ(299, info.nMax);
     EXPECT_EQ(static_cast<UINT>(visible.bottom), info.nPage);
 
-    struct Row { UINT msg; int request, thumb, from, to; } const rows[] = {
-        {WM_VSCROLL, SB_LINEDOWN, 0, 0, 1},          {WM_VSCROLL, SB_LINEUP, 0, 0, 0},
-        {WM_VSCROLL, SB_LINEDOWN, 0, lastY, lastY},  {WM_VSCROLL, SB_PAGEUP, 0, 5, 0},
-        {WM_VSCROLL, SB_PAGEDOWN, 0, lastY - 3, lastY}, {WM_VSCROLL, SB_THUMBTRACK, 42, 0, 42},
-        {WM_VSCROLL, SB_ENDSCROLL, 0, 7, 7},         {WM_HSCROLL, SB_PAGEDOWN, 0, 0, visible.right},
-        {WM_HSCROLL, SB_THUMBPOSITION, 90, 3, 90},   {WM_HSCROLL, SB_LINERIGHT, 0, lastX, lastX},
+    struct Row
+    {
+        UINT msg;
+        int request, thumb, from, to;
+    } const rows[] = {
+        {WM_VSCROLL, SB_LINEDOWN, 0, 0, 1},
+        {WM_VSCROLL, SB_LINEUP, 0, 0, 0},
+        {WM_VSCROLL, SB_LINEDOWN, 0, lastY, lastY},
+        {WM_VSCROLL, SB_PAGEUP, 0, 5, 0},
+        {WM_VSCROLL, SB_PAGEDOWN, 0, lastY - 3, lastY},
+        {WM_VSCROLL, SB_THUMBTRACK, 42, 0, 42},
+        {WM_VSCROLL, SB_ENDSCROLL, 0, 7, 7},
+        {WM_HSCROLL, SB_PAGEDOWN, 0, 0, visible.right},
+        {WM_HSCROLL, SB_THUMBPOSITION, 90, 3, 90},
+        {WM_HSCROLL, SB_LINERIGHT, 0, lastX, lastX},
     };
     for (Row const& r : rows) {
         bool vertical = r.msg == WM_VSCROLL;
@@ -104,19 +119,25 @@ TEST(MenueTest, SystemMenuIsRestoredAndItemsPassThrough)
     EXPECT_TRUE(popup.appendMenu(MF_STRING, 11, "Eins"));
     EXPECT_TRUE(sub.appendMenu(MF_STRING, 21, "Zwei"));
     EXPECT_TRUE(popup.insertMenu(0, MF_BYPOSITION | MF_POPUP, &sub, "Mehr"));
-    EXPECT_EQ(static_cast<UINT>(-1), popup.getMenuItemID(0));  // a sub menu has no id
+    EXPECT_EQ(static_cast<UINT>(-1), popup.getMenuItemID(0)); // a sub menu has no id
     EXPECT_EQ(static_cast<DWORD>(MF_ENABLED), popup.enableMenuItem(11, MF_GRAYED));
     EXPECT_EQ(static_cast<DWORD>(MF_GRAYED), popup.enableMenuItem(11, MF_ENABLED));
     EXPECT_EQ(static_cast<DWORD>(-1), popup.enableMenuItem(99, MF_GRAYED));
-    EXPECT_TRUE(popup.removeMenu(0, MF_BYPOSITION));  // the sub menu stays sub's own
+    EXPECT_TRUE(popup.removeMenu(0, MF_BYPOSITION)); // the sub menu stays sub's own
     EXPECT_EQ(1, popup.getMenuItemCount());
 }
 
-namespace {
+namespace
+{
 
 int pagesAlive = 0;
-struct Page : PropertySheetPage {
-    Page(unsigned short id, char const* title) { ++pagesAlive; create(GetModuleHandleA(nullptr), id, title); }
+struct Page : PropertySheetPage
+{
+    Page(unsigned short id, char const* title)
+    {
+        ++pagesAlive;
+        create(GetModuleHandleA(nullptr), id, title);
+    }
     ~Page() { --pagesAlive; }
     INT_PTR notifyDlgCommand(WPARAM wParam, LPARAM) override
     {
@@ -126,7 +147,8 @@ struct Page : PropertySheetPage {
     }
 };
 
-struct Sheet : PropertySheetA {
+struct Sheet : PropertySheetA
+{
     explicit Sheet(Window* parent) : PropertySheetA(parent)
     {
         addPage(first = new Page(IDD_INFO_PAGE, "Eins"));
@@ -160,8 +182,8 @@ TEST(PropertySheetTest, ChangedPageEnablesApplyAndApplyOrResetClearsIt)
         HWND s = sheet->shown, apply = GetDlgItem(s, 0x3021);
         HWND page = reinterpret_cast<HWND>(SendMessageA(s, PSM_GETCURRENTPAGEHWND, 0, 0));
         attached = Window::getWndFromHwnd(s) == static_cast<Window*>(sheet) &&
-                   (GetWindowLongA(s, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) == 0 &&
-                   Dialog::listDlg.find(static_cast<Dialog*>(sheet)) && page == sheet->first->getHwnd();
+            (GetWindowLongA(s, GWL_EXSTYLE) & WS_EX_CONTEXTHELP) == 0 &&
+            Dialog::listDlg.find(static_cast<Dialog*>(sheet)) && page == sheet->first->getHwnd();
         bool before = IsWindowEnabled(apply);
         SendMessageA(page, WM_COMMAND, 0x7001, 0);
         enabledByChange = !before && IsWindowEnabled(apply) && sheet->first->isChanged();
@@ -175,7 +197,7 @@ TEST(PropertySheetTest, ChangedPageEnablesApplyAndApplyOrResetClearsIt)
     EXPECT_TRUE(attached);
     EXPECT_TRUE(enabledByChange);
     EXPECT_TRUE(appliedClears);
-    EXPECT_FALSE(sheet->first->isChanged());  // reset by Cancel
+    EXPECT_FALSE(sheet->first->isChanged()); // reset by Cancel
     EXPECT_EQ(2, pagesAlive);
     delete sheet;
     EXPECT_EQ(0, pagesAlive);
@@ -195,8 +217,9 @@ TEST(ControlWrapperTest, ComboBoxAndToolTipPassResultsThrough)
         EXPECT_EQ(4711, GetDlgCtrlID(c));
         // Wine adds a padding to the field height it reports: compare two fields.
         WndComboBox higher(&host, 4712, 10, 40, 150, 200, 30);
-        EXPECT_EQ(9, SendMessageA(higher.getHwnd(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) -
-                         SendMessageA(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
+        EXPECT_EQ(9,
+                  SendMessageA(higher.getHwnd(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) -
+                      SendMessageA(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
         EXPECT_EQ(CB_ERR, combo.getCurSel());
         EXPECT_EQ(0, combo.insertString("Eins"));
         EXPECT_EQ(1, combo.insertString("Zwei"));
@@ -212,7 +235,7 @@ TEST(ControlWrapperTest, ComboBoxAndToolTipPassResultsThrough)
         t = tip.getHwnd();
         EXPECT_EQ(nullptr, GetParent(t));
         EXPECT_TRUE(tip.addTool(&combo, "Auswahl"));
-        tip.updateText(&combo, "Gewählt");  // TTM_UPDATETIPTEXT has no result
+        tip.updateText(&combo, "Gewählt"); // TTM_UPDATETIPTEXT has no result
         char text[80] = "";
         TTTOOLINFOA info = {};
         info.cbSize = TTTOOLINFOA_V2_SIZE;

@@ -15,7 +15,8 @@
 #include "SimClient.h"
 #include "resource.h"
 
-namespace {
+namespace
+{
 
 typedef std::vector<std::string> Events;
 Events events;
@@ -67,8 +68,8 @@ protected:
         return (IsWindowVisible(item(IDC_TABS)) ? "tabs, " : "no tabs, ") + std::string(status);
     }
 
-    Window host{CreateWindowExA(0, "STATIC", "Host", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500,
-                                nullptr, nullptr, nullptr, nullptr),
+    Window host{CreateWindowExA(0, "STATIC", "Host", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500, nullptr,
+                                nullptr, nullptr, nullptr),
                 nullptr};
     std::unique_ptr<MainDialog> dialog;
 };
@@ -85,7 +86,7 @@ TEST_F(MainDialogPagesTest, PageSitsInTheTabAreaInItsOwnSizeAndIsShown)
     HWND page = FindWindowExA(item(IDC_TABS), nullptr, "#32770", nullptr);
     ASSERT_NE(nullptr, page);
     EXPECT_TRUE(IsWindowVisible(page));
-    RECT area, placed, own = {0, 0, 285, 131};  // template 102
+    RECT area, placed, own = {0, 0, 285, 131}; // template 102
     ASSERT_TRUE(GetClientRect(dialog->getHwnd(), &area));
     SendMessageA(item(IDC_TABS), TCM_ADJUSTRECT, FALSE, LPARAM(&area));
     ASSERT_TRUE(GetWindowRect(page, &placed));

@@ -17,29 +17,42 @@
 #include "TerminalPage.h"
 #include "resource.h"
 
-namespace {
+namespace
+{
 
 TEST(TerminalFormat, PrefixTextHexAndCutInto48Characters)
 {
-    struct { std::string bytes; bool sent, hex; std::vector<std::string> lines; } const cases[] = {
+    struct
+    {
+        std::string bytes;
+        bool sent, hex;
+        std::vector<std::string> lines;
+    } const cases[] = {
         {"AB", true, false, {">AB"}},
         {"AB\r", true, true, {">41 42 0d "}},
         {"Hi\r\n\xE4\x7F~ ", false, false, {"<Hi    ~ "}},
         {"Hi\r\n\xE4", false, true, {"<48 69 0d 0a e4 "}},
-        {"abcdefghijklmnopqrst", false, true, {"<61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 6e 6f 70", " 71 72 73 74 "}},
+        {"abcdefghijklmnopqrst",
+         false,
+         true,
+         {"<61 62 63 64 65 66 67 68 69 6a 6b 6c 6d 6e 6f 70", " 71 72 73 74 "}},
         {std::string(48, 'x'), true, false, {">" + std::string(47, 'x'), "x"}},
     };
     for (auto const& c : cases) {
         std::vector<std::string> lines;
-        for (String const& line : TerminalFormat::lines((unsigned char const*)c.bytes.data(), c.bytes.size(), c.sent, c.hex))
+        for (String const& line : TerminalFormat::lines((unsigned char const*)c.bytes.data(),
+                                                        c.bytes.size(), c.sent, c.hex))
             lines.push_back(~line);
         EXPECT_EQ(c.lines, lines) << "bytes \"" << c.bytes << "\", hex " << c.hex;
     }
 }
 
-struct TerminalPageTest : ::testing::Test {
+struct TerminalPageTest : ::testing::Test
+{
     void SetUp() override { Window::setMainInstance(GetModuleHandleA(nullptr)); }
-    Window host{CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr, nullptr, nullptr), nullptr};
+    Window host{CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 600, 300, nullptr, nullptr,
+                                nullptr, nullptr),
+                nullptr};
 };
 
 // The list gets the page's own "Courier" font, deleted with the page. (Wine maps this request to
@@ -69,7 +82,10 @@ TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
     for (bool asynchronous : {true, false}) {
         TerminalPage page(&host, 3);
         HWND dialog = page.getHwnd();
-        auto click = [&](int id) { SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id)); };
+        auto click = [&](int id) {
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         (LPARAM)GetDlgItem(dialog, id));
+        };
         CheckDlgButton(dialog, IDC_TERMINAL_ASYNC, asynchronous ? BST_CHECKED : BST_UNCHECKED);
         click(IDC_TERMINAL_ASYNC);
         DWORD longest = 0;
@@ -97,7 +113,8 @@ TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
         EXPECT_LE(privateBytes(), memory + 256 * 1024);
         EXPECT_LT(longest, 2000u);
     }
-    EXPECT_TRUE(waitUntil([] { return SimClient::krxState(3).open == 0; }, 5000)) << "device still open";
+    EXPECT_TRUE(waitUntil([] { return SimClient::krxState(3).open == 0; }, 5000))
+        << "device still open";
 }
 
 }

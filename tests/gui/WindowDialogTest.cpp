@@ -14,9 +14,11 @@
 #include "Win32Exception.h"
 #include "resource.h"
 
-namespace {
+namespace
+{
 
 // Every message of the dispatch table with the handler it must reach.
+// clang-format off
 #define DISPATCH_TABLE(X)                                                                          \
     X(WM_DESTROY, notifyDestroy) X(WM_CLOSE, notifyClose) X(WM_CREATE, notifyCreate)               \
     X(WM_LBUTTONUP, notifyLeftMouseButtonUp) X(WM_RBUTTONUP, notifyRightMouseButtonUp)             \
@@ -36,24 +38,36 @@ namespace {
     X(WM_GETDLGCODE, notifyGetDlgCode) X(WM_SETCURSOR, notifySetCursor)                            \
     X(WM_HOTKEY, notifyHotKey) X(WM_NCPAINT, notifyNcPaint)                                        \
     X(WM_CAPTURECHANGED, notifyCaptureChanged)
+// clang-format on
 
 typedef std::vector<std::string> Calls;
-Calls trace;  // handlers and the default procedure, in the order they ran
+Calls trace; // handlers and the default procedure, in the order they ran
 
 std::string call(std::string const& what, WPARAM wParam, LPARAM lParam)
 {
     return what + " " + std::to_string(wParam) + " " + std::to_string(lParam);
 }
 
-std::pair<int, int> xy(POINT p) { return {p.x, p.y}; }
+std::pair<int, int> xy(POINT p)
+{
+    return {p.x, p.y};
+}
 
-std::vector<std::string> reported;  // what reached the boundary instead of a message box
-void recordReport(char const* text) { reported.push_back(text); }
+std::vector<std::string> reported; // what reached the boundary instead of a message box
+void recordReport(char const* text)
+{
+    reported.push_back(text);
+}
 
 // Itanium ABI: a pointer to a virtual member holds 1 + its byte offset in the virtual table.
-template <class Member> std::ptrdiff_t slot(Member member)
+template <class Member>
+std::ptrdiff_t slot(Member member)
 {
-    struct { std::uintptr_t ptr; std::ptrdiff_t adjust; } raw;
+    struct
+    {
+        std::uintptr_t ptr;
+        std::ptrdiff_t adjust;
+    } raw;
     static_assert(sizeof raw == sizeof member, "two words");
     std::memcpy(&raw, &member, sizeof raw);
     return static_cast<std::ptrdiff_t>((raw.ptr - 1) / sizeof(void*));
@@ -90,13 +104,13 @@ protected:
         seen.push_back(msg);
         return Window::wndProc(msg, wParam, lParam);
     }
-#define PROBE(msg, name)                                                                       \
-    LRESULT name(WPARAM w, LPARAM l) override                                                  \
-    {                                                                                          \
-        if (throwing)                                                                          \
-            throw Exception("Absicht");                                                        \
-        trace.push_back(call(#name, w, l));                                                    \
-        return Window::name(w, l);                                                             \
+#define PROBE(msg, name)                                                                           \
+    LRESULT name(WPARAM w, LPARAM l) override                                                      \
+    {                                                                                              \
+        if (throwing)                                                                              \
+            throw Exception("Absicht");                                                            \
+        trace.push_back(call(#name, w, l));                                                        \
+        return Window::name(w, l);                                                                 \
     }
     DISPATCH_TABLE(PROBE)
 #undef PROBE
@@ -114,7 +128,7 @@ public:
 
     Window* slotAtInit = nullptr;
     bool ownCommand = false, throwing = false;
-    Calls path;  // the handlers a command passed, in order
+    Calls path; // the handlers a command passed, in order
 
 protected:
     INT_PTR notifyDlgInit(WPARAM, LPARAM) override
@@ -176,7 +190,7 @@ TEST(WindowLifecycleTest, AttachesOnNcCreateAndKnowsWhenItIsDestroyed)
     EXPECT_EQ(nullptr, w.getHwnd());
     EXPECT_FALSE(IsWindow(hwnd));
     EXPECT_EQ(0, w.destroyWindow());
-    ProbeWindow* owner = new ProbeWindow();  // its destructor destroys a live window
+    ProbeWindow* owner = new ProbeWindow(); // its destructor destroys a live window
     hwnd = owner->getHwnd();
     delete owner;
     EXPECT_FALSE(IsWindow(hwnd));
@@ -222,7 +236,8 @@ TEST(WindowDispatchTest, EachTableMessageReachesItsHandlerWhoseBaseForwardsIt)
 // Programs built on the exported library call the virtual operations through the table.
 TEST(WindowDispatchTest, VirtualOperationsKeepTheirTableSlots)
 {
-    struct Open : Window {
+    struct Open : Window
+    {
         using Window::wndProc;
 #define OPEN(msg, name) using Window::name;
         DISPATCH_TABLE(OPEN)
@@ -250,7 +265,7 @@ TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
     EXPECT_EQ(std::make_pair(100 - 40, 50 - 30), xy(wrapped.getClientPos()));
     std::pair<int, int> screen((GetSystemMetrics(SM_CXSCREEN) - 101) / 2,
                                (GetSystemMetrics(SM_CYSCREEN) - 51) / 2);
-    child.center();  // no parent object: on the screen
+    child.center(); // no parent object: on the screen
     EXPECT_EQ(screen, xy(child.getClientPos()));
     wrapped.center();
     EXPECT_EQ(std::make_pair(40 + 149, 30 + 124), xy(child.getClientPos()));
@@ -289,10 +304,10 @@ TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
     MSG tab = {b->getDlgItem(IDC_REFRESH), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
     EXPECT_EQ(0, lone->isDialogMessage(&tab));
     EXPECT_EQ(1, Dialog::isAnyDialogMessage(&tab));
-    tab.hwnd = host.getHwnd();  // outside every dialog: left to the loop
+    tab.hwnd = host.getHwnd(); // outside every dialog: left to the loop
     EXPECT_EQ(0, Dialog::isAnyDialogMessage(&tab));
     HWND aHwnd = a->getHwnd();
-    delete a;  // a modeless dialog destroys its window
+    delete a; // a modeless dialog destroys its window
     EXPECT_FALSE(IsWindow(aHwnd));
     EXPECT_EQ(b, Dialog::listDlg.elementAt(1));
     // Closed by the user first: a second DestroyWindow on the dead handle would set the error.
@@ -312,7 +327,10 @@ TEST(DialogMessageTest, AttachedAtInitAndCommandsPassNotifyCommandThenNotifyDlgC
     EXPECT_EQ(GetModuleHandleA(nullptr), d.getInstanz());
     EXPECT_EQ(&host, d.getParent());
     // Rows: plain; notifyCommand overridden without the base; a throwing dialog handler.
-    struct { bool ownCommand, throwing; } const rows[] = {{0, 0}, {1, 0}, {0, 1}};
+    struct
+    {
+        bool ownCommand, throwing;
+    } const rows[] = {{0, 0}, {1, 0}, {0, 1}};
     Calls both = {"notifyCommand 1003 68", "notifyDlgCommand 1003 68"};
     Boundary::Reporter previous = Boundary::setReporter(recordReport);
     reported.clear();
@@ -326,20 +344,20 @@ TEST(DialogMessageTest, AttachedAtInitAndCommandsPassNotifyCommandThenNotifyDlgC
     d.throwing = false;
     Boundary::setReporter(previous);
     EXPECT_EQ(std::vector<std::string>({"Absicht"}), reported);
-    EXPECT_TRUE(IsWindow(d.getHwnd()));  // the exception stopped at the dialog procedure
+    EXPECT_TRUE(IsWindow(d.getHwnd())); // the exception stopped at the dialog procedure
     // Modal: the constructor returns when the dialog's own OK command has ended it.
     ProbeDialog modal(&host, IDD_UPDATE_PROGRESS, true);
     EXPECT_EQ(&modal, modal.slotAtInit);
     EXPECT_FALSE(IsWindow(modal.getHwnd()));
     EXPECT_EQ(Calls({"notifyCommand 1 0", "notifyDlgCommand 1 0"}), modal.path);
-    EXPECT_EQ(2u, Dialog::listDlg.size());  // listed until deleted
+    EXPECT_EQ(2u, Dialog::listDlg.size()); // listed until deleted
 }
 
 TEST(DialogControlTest, ItemHelpersTabsAndBaseUnits)
 {
     ProbeWindow host;
     ProbeDialog d(&host, IDD_MAIN_DIALOG, false);
-    EXPECT_EQ(0, d.enableDlgItem(IDC_REFRESH, FALSE));  // it was enabled
+    EXPECT_EQ(0, d.enableDlgItem(IDC_REFRESH, FALSE)); // it was enabled
     EXPECT_FALSE(IsWindowEnabled(d.getDlgItem(IDC_REFRESH)));
     EXPECT_NE(0, d.enableDlgItem(IDC_REFRESH, TRUE));
     // No such control: 0, and no EnableWindow on a null handle (which would leave its error).
@@ -350,7 +368,7 @@ TEST(DialogControlTest, ItemHelpersTabsAndBaseUnits)
     EXPECT_STREQ("Ger\xe4t", d.getDlgItemText(IDC_STATUS).getChars());
     char texts[][16] = {"Info", "Update", "Gerätenummer"};
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(i, d.tabCtrlInsertItem(IDC_TABS, texts[i]));  // appended
+        EXPECT_EQ(i, d.tabCtrlInsertItem(IDC_TABS, texts[i])); // appended
     LONG units = GetDialogBaseUnits();
     // Wine's system font has a horizontal base unit of 7: -3 units are -5.25 pixels, truncated -5.
     ASSERT_NE(0, LOWORD(units) % 4) << "no mapping would truncate, so truncation goes untested";

@@ -8,7 +8,7 @@ TEST(ExceptionTest, CopiesKeepTheTextAndCatchAsStdException)
     String text("Unerwartetes Datenende.");
     Exception e(text), copy(e), assigned("x");
     assigned = e;
-    EXPECT_NE(e.what(), copy.what());  // deep copy
+    EXPECT_NE(e.what(), copy.what()); // deep copy
     EXPECT_STREQ(text.getChars(), copy.what());
     try {
         throw assigned;
@@ -24,7 +24,11 @@ TEST(Win32ExceptionTest, CodeAddsTheSystemTextAndTheCodeUnsignedCopiesKeepBoth)
     // with a wrong program by accident.
     ASSERT_EQ("File not found.\r\n", systemErrorText(ERROR_FILE_NOT_FOUND));
     ASSERT_EQ("", systemErrorText(0x2000FFFF)) << "the unknown code is known here";
-    struct Row { unsigned long code; std::string want; } const rows[] = {
+    struct Row
+    {
+        unsigned long code;
+        std::string want;
+    } const rows[] = {
         {0, "x"},
         {ERROR_FILE_NOT_FOUND, "x\nFile not found.\r\n(Fehlercode: 2)"},
         {0x2000FFFF, "x\n(Fehlercode: 536936447)"},
@@ -36,13 +40,13 @@ TEST(Win32ExceptionTest, CodeAddsTheSystemTextAndTheCodeUnsignedCopiesKeepBoth)
         EXPECT_EQ(row.code, e.getCode());
     }
 
-    SetLastError(ERROR_ACCESS_DENIED);  // without a code it takes the last error
+    SetLastError(ERROR_ACCESS_DENIED); // without a code it takes the last error
     String text("Zugriff");
     Win32Exception e(text), assigned("y", 0);
     assigned = e;
     try {
         throw Win32Exception(assigned);
-    } catch (Exception& caught) {  // the application catches the base by reference
+    } catch (Exception& caught) { // the application catches the base by reference
         EXPECT_EQ(errorMessage("Zugriff", ERROR_ACCESS_DENIED), caught.toString().getChars());
         EXPECT_EQ(5u, dynamic_cast<Win32Exception&>(caught).getCode());
     }

@@ -6,9 +6,11 @@
 #include "Win32Exception.h"
 #include "Win32File.h"
 
-namespace {
+namespace
+{
 
-struct Win32FileTest : testing::Test {
+struct Win32FileTest : testing::Test
+{
     std::string path = scratchPath("Win32FileTest");
     String name = path.c_str();
     void SetUp() override { DeleteFileA(path.c_str()); }
@@ -19,14 +21,29 @@ struct Win32FileTest : testing::Test {
 
 TEST_F(Win32FileTest, ModusSelectsTheDispositionAndFailuresNameTheFile)
 {
-    struct Row { unsigned int modus; bool existed; DWORD error; long sizeAfter; /* -1: no file */ } const rows[] = {
-        {1, true, ERROR_FILE_EXISTS, 10}, {1, false, 0, 0}, {2, true, 0, 0}, {2, false, 0, 0},
-        {3, true, 0, 10}, {3, false, ERROR_FILE_NOT_FOUND, -1}, {4, true, 0, 10}, {4, false, 0, 0},
-        {5, true, 0, 0}, {5, false, ERROR_FILE_NOT_FOUND, -1},
-        {0, true, ERROR_INVALID_PARAMETER, 10}, {6, false, ERROR_INVALID_PARAMETER, -1},
+    struct Row
+    {
+        unsigned int modus;
+        bool existed;
+        DWORD error;
+        long sizeAfter; /* -1: no file */
+    } const rows[] = {
+        {1, true, ERROR_FILE_EXISTS, 10},
+        {1, false, 0, 0},
+        {2, true, 0, 0},
+        {2, false, 0, 0},
+        {3, true, 0, 10},
+        {3, false, ERROR_FILE_NOT_FOUND, -1},
+        {4, true, 0, 10},
+        {4, false, 0, 0},
+        {5, true, 0, 0},
+        {5, false, ERROR_FILE_NOT_FOUND, -1},
+        {0, true, ERROR_INVALID_PARAMETER, 10},
+        {6, false, ERROR_INVALID_PARAMETER, -1},
     };
     for (Row const& row : rows) {
-        SCOPED_TRACE("Modus " + std::to_string(row.modus) + (row.existed ? ", file exists" : ", no file"));
+        SCOPED_TRACE("Modus " + std::to_string(row.modus) +
+                     (row.existed ? ", file exists" : ", no file"));
         DeleteFileA(path.c_str());
         if (row.existed)
             writeWholeFile(path, "0123456789");
@@ -35,7 +52,8 @@ TEST_F(Win32FileTest, ModusSelectsTheDispositionAndFailuresNameTheFile)
             EXPECT_EQ(0u, row.error) << "opened";
             EXPECT_EQ(static_cast<unsigned long>(row.sizeAfter), file.getSize());
         } catch (Win32Exception& e) {
-            EXPECT_EQ(errorMessage("Fehler beim Öffnen der Datei: " + path + ".", row.error), e.what());
+            EXPECT_EQ(errorMessage("Fehler beim Öffnen der Datei: " + path + ".", row.error),
+                      e.what());
         }
         if (row.sizeAfter < 0)
             EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(path.c_str()));
@@ -52,7 +70,8 @@ TEST_F(Win32FileTest, ShareAndAccessArgumentsDecideWhoElseMayOpen)
         EXPECT_THROW(Win32File(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, false), Win32Exception);
     }
     Win32File writer(name, 3, FILE_SHARE_READ, true);
-    Win32File reader(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, false);  // it must itself allow the writer
+    Win32File reader(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     false); // it must itself allow the writer
     EXPECT_THROW(Win32File(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE, true), Win32Exception);
     char c = 'x';
     EXPECT_EQ(0ul, reader.write(&c, 1)) << "read-only handle wrote";
@@ -65,12 +84,12 @@ TEST_F(Win32FileTest, WritesAfterGoToEndCopiesShareThePositionReadsStopAtTheEnd)
         Win32File* original = new Win32File(name, 4, FILE_SHARE_READ | FILE_SHARE_WRITE);
         Win32File copy(*original), assigned(name, 3, FILE_SHARE_READ | FILE_SHARE_WRITE);
         assigned = copy;
-        delete original;  // the copies hold handles of their own
+        delete original; // the copies hold handles of their own
         copy.goToEnd();
         EXPECT_EQ(2ul, copy.write(String("de")));
         EXPECT_EQ(0ul, copy.write(String()));
         char f = 'f';
-        EXPECT_EQ(1ul, assigned.write(&f, 1));  // one open file, one position
+        EXPECT_EQ(1ul, assigned.write(&f, 1)); // one open file, one position
     }
     EXPECT_EQ("abcdef", readWholeFile(path));
     Win32File file(name, 3);
@@ -87,7 +106,7 @@ TEST(CompressedFileTest, ExpandsToTheOriginalBytesAndGetSizeKeepsThePosition)
     std::string original = readWholeFile(KRX_LZ_PLAIN);
     ASSERT_GT(original.size(), 8192u) << "the sample must outgrow the 4 KiB window";
     ASSERT_NE(original.size(), readWholeFile(KRX_LZ_PACKED).size()) << "the sample is not packed";
-    for (char const* name : {KRX_LZ_PACKED, KRX_LZ_PLAIN}) {  // an unpacked file reads as it is
+    for (char const* name : {KRX_LZ_PACKED, KRX_LZ_PLAIN}) { // an unpacked file reads as it is
         CompressedFile file(String(name), 3, 1);
         std::string content, buffer(1000, '\0');
         unsigned long n = file.read(&buffer[0], 100);

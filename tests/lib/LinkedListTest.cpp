@@ -7,7 +7,8 @@
 #include "LinkedListEnumeration.h"
 #include "MapEnumeration.h"
 
-namespace {
+namespace
+{
 
 int a = 1, b = 2, c = 3, x = 4;
 using Items = std::vector<void*>;
@@ -21,10 +22,16 @@ Items contents(LinkedList& list)
     return out;
 }
 
-struct LinkedListAbcTest : testing::Test {
+struct LinkedListAbcTest : testing::Test
+{
     LinkedList list;
     void SetUp() override { refill(); }
-    void refill() { list.removeAll(); for (int* p : {&a, &b, &c}) list.insertAfterLast(p); }
+    void refill()
+    {
+        list.removeAll();
+        for (int* p : {&a, &b, &c})
+            list.insertAfterLast(p);
+    }
 };
 
 // Inserts, walks (under the list's lock) and removes its own elements; returns the faults seen.
@@ -62,9 +69,9 @@ TEST_F(LinkedListAbcTest, CursorWrapsAroundAndStaysPutOnElementAtAndFailedFind)
     EXPECT_EQ((Items{&a, &c, nullptr, nullptr}),
               (Items{list.elementAt(0), list.elementAt(2), list.elementAt(3), list.elementAt(-1)}));
     EXPECT_FALSE(list.find(&x));
-    EXPECT_EQ(&c, list.next());  // still after b
-    EXPECT_EQ(&c, list.remove());  // takes the cursor's element
-    EXPECT_EQ(nullptr, list.remove());  // the cursor went with it
+    EXPECT_EQ(&c, list.next());        // still after b
+    EXPECT_EQ(&c, list.remove());      // takes the cursor's element
+    EXPECT_EQ(nullptr, list.remove()); // the cursor went with it
     EXPECT_EQ(&a, list.next());
     EXPECT_FALSE(list.remove(&x));
     EXPECT_TRUE(list.remove(&a));
@@ -74,22 +81,30 @@ TEST_F(LinkedListAbcTest, CursorWrapsAroundAndStaysPutOnElementAtAndFailedFind)
 TEST_F(LinkedListAbcTest, InsertsPlaceAroundTheCursorAndMoveIt)
 {
     // Without a cursor (after startEnumeration) insertAfter appends and insertBefore prepends.
-    struct Row { int* cursor; bool after; Items want; } const rows[] = {
-        {nullptr, true, {&a, &b, &c, &x}}, {nullptr, false, {&x, &a, &b, &c}},
-        {&b, true, {&a, &b, &x, &c}},      {&b, false, {&a, &x, &b, &c}},
+    struct Row
+    {
+        int* cursor;
+        bool after;
+        Items want;
+    } const rows[] = {
+        {nullptr, true, {&a, &b, &c, &x}},
+        {nullptr, false, {&x, &a, &b, &c}},
+        {&b, true, {&a, &b, &x, &c}},
+        {&b, false, {&a, &x, &b, &c}},
     };
     for (Row const& row : rows) {
-        SCOPED_TRACE(std::string(row.cursor ? "on b, " : "no cursor, ") + (row.after ? "after" : "before"));
+        SCOPED_TRACE(std::string(row.cursor ? "on b, " : "no cursor, ") +
+                     (row.after ? "after" : "before"));
         refill();
         row.cursor ? (void)list.find(row.cursor) : list.startEnumeration();
         row.after ? list.insertAfter(&x) : list.insertBefore(&x);
-        EXPECT_EQ(&x, list.replace(&x));  // the new element is the cursor
+        EXPECT_EQ(&x, list.replace(&x)); // the new element is the cursor
         EXPECT_EQ(row.want, contents(list));
     }
     list.insertBeforeFirst(&b);
     EXPECT_EQ(&b, list.first());
     list.insertAfterLast(nullptr);
-    list.removeAll();  // null data must not end it early
+    list.removeAll(); // null data must not end it early
     EXPECT_EQ(0u, list.size());
 }
 
@@ -97,15 +112,15 @@ TEST_F(LinkedListAbcTest, EnumerationHasItsOwnCursorAndIsToldOfRemovals)
 {
     LinkedListEnumeration e(&list), onLast(&list);
     list.find(&c);
-    EXPECT_EQ((Items{&a, &b, &c, &a}), (Items{e.next(), e.next(), e.next(), e.next()}));  // wraps
-    EXPECT_FALSE(list.hasMoreAfter());  // the list's own cursor is still on c
-    e.next();  // on b
+    EXPECT_EQ((Items{&a, &b, &c, &a}), (Items{e.next(), e.next(), e.next(), e.next()})); // wraps
+    EXPECT_FALSE(list.hasMoreAfter()); // the list's own cursor is still on c
+    e.next();                          // on b
     onLast.next(), onLast.next(), onLast.next();
     list.remove(&b);
-    EXPECT_FALSE(e.hasMoreAfter());  // moved on to c, the last
+    EXPECT_FALSE(e.hasMoreAfter()); // moved on to c, the last
     list.remove(&c);
-    EXPECT_EQ(&a, onLast.next());  // no successor: starts again at the first
-    list.insertAfterLast(&b);  // the list's cursor goes to b
+    EXPECT_EQ(&a, onLast.next()); // no successor: starts again at the first
+    list.insertAfterLast(&b);     // the list's cursor goes to b
     EXPECT_EQ(&a, e.next());
     e.synchronisieren();
     EXPECT_EQ(&a, list.remove());
@@ -116,7 +131,7 @@ TEST(LinkedListTest, IsItsOwnReentrantMutexAndStaysWholeUnderTwoThreads)
     LinkedList list;
     list.mutexLock();
     list.mutexLock();
-    list.mutexUnlock();  // still owned once: the threads must wait
+    list.mutexUnlock(); // still owned once: the threads must wait
     HANDLE threads[2] = {CreateThread(nullptr, 0, hammer, &list, 0, nullptr),
                          CreateThread(nullptr, 0, hammer, &list, 0, nullptr)};
     EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForMultipleObjects(2, threads, FALSE, 200));
@@ -127,9 +142,9 @@ TEST(LinkedListTest, IsItsOwnReentrantMutexAndStaysWholeUnderTwoThreads)
         EXPECT_TRUE(GetExitCodeThread(t, &faults) && faults == 0) << faults << " faults";
         CloseHandle(t);
     }
-    for (void* got : {list.first(), list.last(), list.next(), list.before(), list.remove(), list.removeFirst(),
-                      list.removeLast(), list.replace(&a), list.elementAt(0)})
-        EXPECT_EQ(nullptr, got);  // and nothing else breaks on the empty list
+    for (void* got : {list.first(), list.last(), list.next(), list.before(), list.remove(),
+                      list.removeFirst(), list.removeLast(), list.replace(&a), list.elementAt(0)})
+        EXPECT_EQ(nullptr, got); // and nothing else breaks on the empty list
     EXPECT_FALSE(list.hasMoreAfter() || list.hasMoreBefore() || list.find(nullptr));
 }
 
@@ -140,12 +155,14 @@ TEST(MapTest, PutReplacesKeysAreCaseSensitiveInInsertionOrder)
     EXPECT_EQ(&a, map.put("k1", &b));
     map.put("Ä", &c);
     map.put("k3", &x);
-    EXPECT_EQ((Items{&b, nullptr, &c, nullptr}), (Items{map.get("k1"), map.get("K1"), map.get("Ä"), map.get("ä")}));
+    EXPECT_EQ((Items{&b, nullptr, &c, nullptr}),
+              (Items{map.get("k1"), map.get("K1"), map.get("Ä"), map.get("ä")}));
     EXPECT_EQ(&c, map.find("Ä") ? map.find("Ä")->value : nullptr);
-    MapEnumeration e(&map);  // each call steps on by one item
+    MapEnumeration e(&map); // each call steps on by one item
     EXPECT_STREQ("k1", e.nextKey().getChars());
     EXPECT_EQ(&c, e.nextValue());
     EXPECT_TRUE(e.hasMoreAfter());
-    EXPECT_EQ((Items{&b, &x, nullptr}), (Items{map.removeFirst(), map.removeLast(), map.get("k1")}));
+    EXPECT_EQ((Items{&b, &x, nullptr}),
+              (Items{map.removeFirst(), map.removeLast(), map.get("k1")}));
     EXPECT_EQ(1u, map.size());
 }

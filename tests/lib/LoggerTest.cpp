@@ -14,18 +14,21 @@ static std::string now()
     SYSTEMTIME t;
     GetLocalTime(&t);
     char text[32];
-    snprintf(text, sizeof text, "%04d.%02d.%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+    snprintf(text, sizeof text, "%04d.%02d.%02d %02d:%02d:%02d", t.wYear, t.wMonth, t.wDay, t.wHour,
+             t.wMinute, t.wSecond);
     return text;
 }
 
 // The texts of the lines "YYYY.MM.DD hh:mm:ss mmm <text>\r\n", each stamped between from and to.
-static std::vector<std::string> texts(std::string const& content, std::string const& from, std::string const& to)
+static std::vector<std::string> texts(std::string const& content, std::string const& from,
+                                      std::string const& to)
 {
     std::regex const line("(\\d{4}\\.\\d\\d\\.\\d\\d \\d\\d:\\d\\d:\\d\\d) \\d{3} ([^\\r]*)\\r\\n");
     std::vector<std::string> out;
     std::smatch m;
     auto at = content.cbegin();
-    for (; std::regex_search(at, content.cend(), m, line, std::regex_constants::match_continuous); at = m[0].second) {
+    for (; std::regex_search(at, content.cend(), m, line, std::regex_constants::match_continuous);
+         at = m[0].second) {
         EXPECT_LE(from, m.str(1));
         EXPECT_GE(to, m.str(1));
         out.push_back(m.str(2));

@@ -10,7 +10,8 @@
 #include "Registry.h"
 #include "Win32Exception.h"
 
-namespace {
+namespace
+{
 
 // Every test works in a key of its own under HKCU\Software and removes it afterwards.
 class RegistryTest : public ::testing::Test
@@ -29,7 +30,8 @@ protected:
     bool keyExists(std::string const& sub)
     {
         HKEY key;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, (path + sub).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, (path + sub).c_str(), 0, KEY_READ, &key) !=
+            ERROR_SUCCESS)
             return false;
         RegCloseKey(key);
         return true;
@@ -65,8 +67,8 @@ TEST_F(RegistryTest, StoresTextsAsStringsAndNumbersAsFourByteDwords)
                                     Value{"Flag", REG_DWORD, std::string("\1\0\0\0", 4)}}) {
         char stored[16];
         DWORD storedType = 0, storedSize = sizeof stored;
-        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &storedType,
-                                   reinterpret_cast<BYTE*>(stored), &storedSize),
+        EXPECT_EQ(RegQueryValueExA(key, name, nullptr, &storedType, reinterpret_cast<BYTE*>(stored),
+                                   &storedSize),
                   ERROR_SUCCESS)
             << name;
         EXPECT_EQ(storedType, type) << name;
@@ -100,7 +102,8 @@ TEST_F(RegistryTest, ReadsWithADefaultOnlyWhenTheNameMatchesByteForByte)
         store->getLong("Fehlt");
         ADD_FAILURE() << "a missing value read without a default did not throw";
     } catch (Win32Exception& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Fehler beim Zugriff auf die Registry.", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Fehler beim Zugriff auf die Registry.", 0), 0u)
+            << e.what();
     }
     // More than 4 bytes do not fit a number.
     store->setString("Text", "Velmora");
@@ -138,10 +141,12 @@ TEST_F(RegistryTest, SectionsAreCreatedAtOnceListedAndRemovedWithEverythingBelow
 TEST(RegistryOpen, AFailedOpenThrowsTheOpenError)
 {
     try {
-        Registry broken(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234)), "Software\\KrxNirgends");
+        Registry broken(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234)),
+                        "Software\\KrxNirgends");
         ADD_FAILURE() << "a key under an invalid parent opened";
     } catch (Win32Exception& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Fehler beim Öffnen der Registry.", 0), 0u) << e.what();
+        EXPECT_EQ(std::string(e.what()).rfind("Fehler beim Öffnen der Registry.", 0), 0u)
+            << e.what();
     }
 }
 

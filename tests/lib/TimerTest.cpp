@@ -8,7 +8,8 @@
 #include "ThreadTimer.h"
 #include "Timer.h"
 
-namespace {
+namespace
+{
 
 class Wecker : public Timer
 {
@@ -28,7 +29,8 @@ protected:
 
 // The timers call back from this thread's message dispatching: served until `done` holds or the
 // time is up.
-bool pumpMessages(DWORD milliseconds, std::function<bool()> const& done = [] { return false; })
+bool pumpMessages(
+    DWORD milliseconds, std::function<bool()> const& done = [] { return false; })
 {
     MSG msg;
     for (DWORD end = GetTickCount() + milliseconds, now; !done();) {
@@ -45,7 +47,8 @@ class ThreadWecker : public ThreadTimer
 {
 public:
     std::atomic<int> calls{0};
-    std::atomic<bool> killed{false}, finished{false}, fault{false};  // fault: called back after, or during, kill
+    std::atomic<bool> killed{false}, finished{false},
+        fault{false}; // fault: called back after, or during, kill
     DWORD callbackThread = 0, recordThread = 0, holdMilliseconds = 0;
     int callbackPriority = THREAD_PRIORITY_ERROR_RETURN;
     HANDLE entered = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -81,7 +84,7 @@ TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
     UINT_PTR fastId = fast.startTimer(20), slowId = slow.startTimer(70);
     once.startTimer(10);
     ASSERT_TRUE(fastId && slowId && fastId != slowId) << fastId << ", " << slowId;
-    fast.killTimer(fastId + 1000);  // unknown ids are harmless
+    fast.killTimer(fastId + 1000); // unknown ids are harmless
     fast.killTimer(0);
     // Served until the slow timer has fired three times, however loaded the machine is.
     EXPECT_TRUE(pumpMessages(20000, [&] { return slow.seen.size() >= 3; }));
@@ -89,7 +92,8 @@ TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
     slow.killTimer(slowId);
     slow.killTimer(slowId);
     EXPECT_EQ(1u, once.seen.size()) << "a timer killed in its own callback fired again";
-    EXPECT_GT(fast.seen.size(), 2 * slow.seen.size()) << fast.seen.size() << " vs " << slow.seen.size();
+    EXPECT_GT(fast.seen.size(), 2 * slow.seen.size())
+        << fast.seen.size() << " vs " << slow.seen.size();
     EXPECT_EQ(std::vector<UINT_PTR>(fast.seen.size(), fastId), fast.seen);
     EXPECT_EQ(std::vector<UINT_PTR>(slow.seen.size(), slowId), slow.seen);
     size_t count = fast.seen.size() + slow.seen.size();
@@ -101,7 +105,7 @@ TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
 TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTimersThread)
 {
     std::vector<ThreadWecker> timers(1000);
-    ThreadWecker early, late;  // late: started after the others, see below
+    ThreadWecker early, late; // late: started after the others, see below
     int forced = 0;
     long const handles = openHandles();
     HANDLE extra = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -111,7 +115,8 @@ TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTim
     early.kill(early.start(400));
     EXPECT_LT(GetTickCount() - begin, 300u) << "cancelling waited for the delay";
     int priority = GetThreadPriority(GetCurrentThread());
-    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);  // the timer threads take the caller's
+    SetThreadPriority(GetCurrentThread(),
+                      THREAD_PRIORITY_BELOW_NORMAL); // the timer threads take the caller's
     for (int i = 0; i < 1000; ++i) {
         ThreadWecker& w = timers[i];
         w.holdMilliseconds = i % 4 == 0 ? 2 : i % 2;
@@ -125,7 +130,8 @@ TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTim
     SetThreadPriority(GetCurrentThread(), priority);
     // A timer started later with a longer delay has called back: the cancelled one would have by now.
     late.start(450);
-    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(late.entered, 10000)) << "the later timer never called back";
+    ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(late.entered, 10000))
+        << "the later timer never called back";
     EXPECT_EQ(0, early.calls.load()) << "cancelled before its delay, it still called back";
     // Timer threads close their handles as they end, after the callback: wait for that (a count
     // walks the handle table, so only a few of them).
@@ -137,8 +143,12 @@ TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTim
     EXPECT_EQ(250, forced) << "callbacks that never came";
     for (int i = 0; i < 1000; ++i) {
         ThreadWecker& w = timers[i];
-        EXPECT_TRUE(w.calls <= 1 && !w.fault) << "round " << i << ": called twice or after killThreadTimer returned";
-        EXPECT_TRUE(w.calls == 0 || (w.callbackThread != GetCurrentThreadId() && w.callbackThread == w.recordThread &&
-                                     w.callbackPriority == THREAD_PRIORITY_BELOW_NORMAL)) << "round " << i;
+        EXPECT_TRUE(w.calls <= 1 && !w.fault)
+            << "round " << i << ": called twice or after killThreadTimer returned";
+        EXPECT_TRUE(w.calls == 0 ||
+                    (w.callbackThread != GetCurrentThreadId() &&
+                     w.callbackThread == w.recordThread &&
+                     w.callbackPriority == THREAD_PRIORITY_BELOW_NORMAL))
+            << "round " << i;
     }
 }

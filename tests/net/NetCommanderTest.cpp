@@ -37,7 +37,10 @@ protected:
         reply.put("n", command->getInt("n"));
         send(&reply);
     }
-    void notifyParseError(String text) override { log.add(std::string("error: ") + text.getChars()); }
+    void notifyParseError(String text) override
+    {
+        log.add(std::string("error: ") + text.getChars());
+    }
     void notifyClose(Socket*) override { log.add("close"); }
 };
 
@@ -80,11 +83,16 @@ void expectSameLog(std::vector<std::string> const& got, std::vector<std::string>
         << "\" instead of \"" << (at.second == expected.end() ? "<end>" : *at.second) << "\"";
 }
 
-enum class Peer { Server, Client };
+enum class Peer
+{
+    Server,
+    Client
+};
 
 // The peer delivers the data in the mode ("send", "split", "close"); what our side logged up
 // to and with the close.
-std::vector<std::string> receiveFromPeer(Peer peer, std::string const& mode, std::string const& data)
+std::vector<std::string> receiveFromPeer(Peer peer, std::string const& mode,
+                                         std::string const& data)
 {
     PeerFile file("data");
     writeWholeFile(file.winPath, data);
@@ -117,7 +125,11 @@ std::vector<WireCase> const lineCases = {
     {"q v=\"say \\\"hi\\\"\" s=\"a b\"\r", {"q v=\"say \"hi\"\" s=\"a b\""}},
     {"one two\n", {"error: Unvollständiger Parameter 'two'."}},
     {"k=\"v\" late\n", {"late k=\"v\""}},
-    {"t\x01" "a\x80" "b\xff" "c\tp=\"1\"\n", {"tabc p=\"1\""}},
+    {"t\x01"
+     "a\x80"
+     "b\xff"
+     "c\tp=\"1\"\n",
+     {"tabc p=\"1\""}},
     {"x=bare a\\b=\"c\\d\"\r\n", {"x=\"\" a\\b=\"c\\d\""}},
     {"mixed\r\nends\n\rhere\r", {"mixed", "ends", "here"}},
 };
@@ -132,7 +144,8 @@ std::string wireOf(std::vector<WireCase> const& cases, std::vector<std::string>&
     return wire;
 }
 
-class LineStream : public ::testing::TestWithParam<Peer> {};
+class LineStream : public ::testing::TestWithParam<Peer>
+{};
 
 } // namespace
 
@@ -145,16 +158,19 @@ TEST(NetCommandValues, StoredTextsGettersAndWrittenForms)
     command.put("q", "say \"hi\" a\\b");
     command.put("b", "Wahr");
     EXPECT_STREQ(command.getCommand().getChars(), "mixed");
-    EXPECT_STREQ(command.toString().getChars(), "MiXed b=\"Wahr\" n=\"42\" t=\"1\" q=\"say \"hi\" a\\b\"");
-    EXPECT_STREQ(command.toMaskedString().getChars(), "MiXed b=\"Wahr\" n=\"42\" t=\"1\" q=\"say \\\"hi\\\" a\\b\"");
+    EXPECT_STREQ(command.toString().getChars(),
+                 "MiXed b=\"Wahr\" n=\"42\" t=\"1\" q=\"say \"hi\" a\\b\"");
+    EXPECT_STREQ(command.toMaskedString().getChars(),
+                 "MiXed b=\"Wahr\" n=\"42\" t=\"1\" q=\"say \\\"hi\\\" a\\b\"");
     EXPECT_STREQ(command.getString("b").getChars(), "wahr");
     EXPECT_STREQ(command.getString("B").getChars(), "");
     EXPECT_EQ(command.getInt("n"), 42);
     EXPECT_EQ(command.getInt("b"), 0);
     EXPECT_TRUE(command.contains("t"));
     EXPECT_FALSE(command.contains("T"));
-    std::pair<char const*, bool> const words[] = {{"1", true}, {"on", true}, {"EIN", true}, {"true", true},
-        {"T", true}, {"wahr", true}, {"w", true}, {"yes", false}, {"ja", false}, {"2", false}, {"", false}};
+    std::pair<char const*, bool> const words[] = {
+        {"1", true}, {"on", true},   {"EIN", true}, {"true", true}, {"T", true}, {"wahr", true},
+        {"w", true}, {"yes", false}, {"ja", false}, {"2", false},   {"", false}};
     for (auto const& [word, yes] : words) {
         command.put("v", word);
         EXPECT_EQ(command.getBool("v"), yes) << word;
@@ -186,14 +202,17 @@ TEST_P(LineStream, TenThousandCommandsLongLinesAndAnAtOnceClose)
         wire += "cmd i=\"" + std::to_string(i) + "\"\r\n";
         expected.push_back("cmd i=\"" + std::to_string(i) + "\"");
     }
-    wire += limit + "\r\n" + limit + "w\n" + std::string(2000, 'l') + "\r\nafter\npartial y=\"cut off";
+    wire += limit + "\r\n" + limit + "w\n" + std::string(2000, 'l') +
+        "\r\nafter\npartial y=\"cut off";
     expected.insert(expected.end(), {limit, tooLong, tooLong, "after", "close"});
     expectSameLog(receiveFromPeer(GetParam(), "send", wire), expected);
     EXPECT_EQ(receiveFromPeer(GetParam(), "close", ""), std::vector<std::string>{"close"});
 }
 
 INSTANTIATE_TEST_SUITE_P(PeerAs, LineStream, ::testing::Values(Peer::Server, Peer::Client),
-                         [](auto const& info) { return info.param == Peer::Server ? "Server" : "Client"; });
+                         [](auto const& info) {
+                             return info.param == Peer::Server ? "Server" : "Client";
+                         });
 
 TEST(NetCommanderSend, MaskedLinesWithCrLfAndNothingWhenUnconnected)
 {
@@ -218,12 +237,16 @@ TEST(NetCommanderServer, FiftyClientsEachGetTheirOwnRepliesOrAreClosedWithoutLis
         RecorderServer ours(withListener, true);
         PeerFile result("replies");
         ASSERT_TRUE(startPeer("client " + std::to_string(ours.server->getPort()) + " clients " +
-                              std::to_string(clients) + " " + std::to_string(commands) + " " + result.unixPath));
+                              std::to_string(clients) + " " + std::to_string(commands) + " " +
+                              result.unixPath));
         ASSERT_TRUE(waitFor([&] { return result.exists(); }));
         std::string expected;
         for (int c = 0; c < clients; ++c)
             for (int j = 0; j < commands; ++j)
-                expected += std::to_string(c) + (withListener ? "\treply id=\"" + std::to_string(c) + "\" n=\"" + std::to_string(j) + "\"\n" : "\tEOF\n");
+                expected += std::to_string(c) +
+                    (withListener ? "\treply id=\"" + std::to_string(c) + "\" n=\"" +
+                             std::to_string(j) + "\"\n"
+                                  : "\tEOF\n");
         EXPECT_EQ(readWholeFile(result.winPath), expected);
     }
 }

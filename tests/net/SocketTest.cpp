@@ -87,7 +87,10 @@ struct WatchedSocket : Socket
 TEST(SocketFailures, ExactTextsAndNothingLeftOpen)
 {
     Socket socket;
-    EXPECT_EQ(thrownBy([&] { socket.connect("krx-nohost.invalid", 80); }).rfind("Unbekannter Host. krx-nohost.invalid\n", 0), 0u);
+    EXPECT_EQ(thrownBy([&] {
+                  socket.connect("krx-nohost.invalid", 80);
+              }).rfind("Unbekannter Host. krx-nohost.invalid\n", 0),
+              0u);
     EXPECT_FALSE(socket.isConnected());
 
     unsigned int freePort;
@@ -96,11 +99,15 @@ TEST(SocketFailures, ExactTextsAndNothingLeftOpen)
         freePort = probe.getPort();
         ASSERT_NE(freePort, 0u);
         unsigned long code = 0;
-        EXPECT_EQ(thrownBy([&] { ServerSocket again(freePort, true); }, &code).rfind("Winsock-Problem in Funktion 'bind'.\n", 0), 0u);
+        EXPECT_EQ(thrownBy([&] { ServerSocket again(freePort, true); }, &code)
+                      .rfind("Winsock-Problem in Funktion 'bind'.\n", 0),
+                  0u);
         EXPECT_EQ(code, static_cast<unsigned long>(WSAEADDRINUSE));
     }
     unsigned long code = 0;
-    EXPECT_EQ(thrownBy([&] { socket.connect("127.0.0.1", freePort); }, &code).rfind("Die Verbindung zum Server konnte nicht hergestellt werden!\n", 0), 0u);
+    EXPECT_EQ(thrownBy([&] { socket.connect("127.0.0.1", freePort); }, &code)
+                  .rfind("Die Verbindung zum Server konnte nicht hergestellt werden!\n", 0),
+              0u);
     EXPECT_EQ(code, static_cast<unsigned long>(WSAECONNREFUSED));
     EXPECT_FALSE(socket.isConnected());
 
@@ -119,7 +126,8 @@ TEST(SocketEvents, HeldWithoutListenerThenReplayedOrDiscarded)
         for (bool discard : {false, true}) {
             PeerFile data("data");
             writeWholeFile(data.winPath, sent);
-            unsigned int port = startPeerServer((sent.empty() ? "close " : "send ") + data.unixPath);
+            unsigned int port = startPeerServer((sent.empty() ? "close " : "send ") +
+                                                data.unixPath);
             ASSERT_NE(port, 0u);
             WatchedSocket socket;
             socket.connect("127.0.0.1", port);
@@ -157,7 +165,8 @@ TEST(SocketEvents, DeletedFromItsOwnCallbackLeavesNoThread)
         EXPECT_TRUE(recorder.log.waitForLast("deleted")) << deleteOn;
         EXPECT_EQ(recorder.log.snapshot().front(), "receive:x");
     }
-    EXPECT_TRUE(waitFor([&] { return threadCount() <= before; })) << threadCount() << " threads, " << before << " before";
+    EXPECT_TRUE(waitFor([&] { return threadCount() <= before; }))
+        << threadCount() << " threads, " << before << " before";
 }
 
 TEST(SocketResources, WinsockByLiveSocketsAndNoGrowthOverThousandCycles)
@@ -189,5 +198,6 @@ TEST(SocketResources, WinsockByLiveSocketsAndNoGrowthOverThousandCycles)
     EXPECT_LE(openHandles(), handlesBefore + 10);
     EXPECT_LE(bytesAfter, bytesBefore + 2 * 1024 * 1024)
         << bytesBefore << " private bytes before, " << bytesAfter << " after";
-    EXPECT_EQ(::socket(AF_INET, SOCK_STREAM, 0), INVALID_SOCKET) << "cleaned up with the last socket";
+    EXPECT_EQ(::socket(AF_INET, SOCK_STREAM, 0), INVALID_SOCKET)
+        << "cleaned up with the last socket";
 }

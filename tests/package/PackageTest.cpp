@@ -126,7 +126,7 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
             << KrxApp::text(version);
         HWND list = app.mainControl(IDC_DEVICE_LIST);
         EXPECT_TRUE(waitUntil(
-            [&] { return KrxApp::comboTexts(list) == std::vector<std::string> {"3"}; }, 10000));
+            [&] { return KrxApp::comboTexts(list) == std::vector<std::string>{"3"}; }, 10000));
         app.screenshot(app.mainWindow(0), "installed-program");
         EXPECT_EQ(0, app.close());
     }

@@ -11,21 +11,32 @@
 #include "VlxUsbCodes.h"
 #include "WineWait.h"
 
-namespace {
+namespace
+{
 
 // \\.\VlxUsb<n> opened for requests that complete at once; error: why the open failed, else 0;
 // request(): the error of one request, 0 when it succeeded.
-struct VlxDevice {
+struct VlxDevice
+{
     explicit VlxDevice(unsigned n)
-        : h(CreateFileA(("\\\\.\\VlxUsb" + std::to_string(n)).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                        OPEN_EXISTING, 0, nullptr)),
-          error(h == INVALID_HANDLE_VALUE ? GetLastError() : 0) {}
-    ~VlxDevice() { if (!error) CloseHandle(h); }
-    DWORD request(DWORD code, void const* in = nullptr, DWORD inSize = 0, void* out = nullptr, DWORD outSize = 0)
+        : h(CreateFileA(("\\\\.\\VlxUsb" + std::to_string(n)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                        0, nullptr, OPEN_EXISTING, 0, nullptr)),
+          error(h == INVALID_HANDLE_VALUE ? GetLastError() : 0)
+    {
+    }
+    ~VlxDevice()
+    {
+        if (!error)
+            CloseHandle(h);
+    }
+    DWORD request(DWORD code, void const* in = nullptr, DWORD inSize = 0, void* out = nullptr,
+                  DWORD outSize = 0)
     {
         DWORD n;
         SetLastError(0xdeadbeef);
-        return DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &n, nullptr) ? 0 : GetLastError();
+        return DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &n, nullptr)
+            ? 0
+            : GetLastError();
     }
     HANDLE h;
     DWORD error;
@@ -45,7 +56,8 @@ DWORD simctl(std::string const& arguments, std::string& output)
     si.hStdOutput = si.hStdError = writeEnd;
     PROCESS_INFORMATION pi = {};
     std::string line = "\"" + windowsPath(SIMCTL_UNIX_PATH) + "\" " + arguments;
-    bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &si, &pi);
     CloseHandle(writeEnd);
     output.clear();
     char buffer[4096];
@@ -60,7 +72,8 @@ DWORD simctl(std::string const& arguments, std::string& output)
     return exitCode;
 }
 
-class SimDriverTest : public ::testing::Test {
+class SimDriverTest : public ::testing::Test
+{
     void SetUp() override { SimClient::resetAll(); }
     void TearDown() override { SimClient::resetAll(); }
 };
@@ -82,7 +95,8 @@ TEST_F(SimDriverTest, RemovedWhileOpenTheOldHandleStaysDead)
         EXPECT_EQ(0u, again.request(VLX_WRITE_FIRMWARE_BLOCK));
         EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), first.request(VLX_WRITE_FIRMWARE_BLOCK));
     }
-    EXPECT_EQ(0u, VlxDevice(9).request(VLX_WRITE_FIRMWARE_BLOCK)) << "closing frees the device for the next open";
+    EXPECT_EQ(0u, VlxDevice(9).request(VLX_WRITE_FIRMWARE_BLOCK))
+        << "closing frees the device for the next open";
 }
 
 TEST_F(SimDriverTest, AWholeFirmwareUpdateComesBackInOrderAcrossPages)
@@ -114,8 +128,9 @@ TEST_F(SimDriverTest, AWholeFirmwareUpdateComesBackInOrderAcrossPages)
 
 TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
 {
-    for (char const* arguments : {"", "bogus", "vlx", "vlx add", "vlx add 0", "vlx add 256", "vlx add 3 --mode odd",
-                                  "vlx fail 3", "krx feed 3 hex:7", "krx pending 3 maybe"}) {
+    for (char const* arguments :
+         {"", "bogus", "vlx", "vlx add", "vlx add 0", "vlx add 256", "vlx add 3 --mode odd",
+          "vlx fail 3", "krx feed 3 hex:7", "krx pending 3 maybe"}) {
         std::string output;
         EXPECT_EQ(2u, simctl(arguments, output)) << arguments << "\n" << output;
         EXPECT_NE(std::string::npos, output.find("usage: simctl")) << arguments;
@@ -126,11 +141,16 @@ TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
 TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
 {
     std::string output;
-    ASSERT_EQ(0u, simctl("vlx add 250 --version 2.07 --mode emergency --serial 0x010203 --text \"Treiber\\x21\"", output))
+    ASSERT_EQ(
+        0u,
+        simctl(
+            "vlx add 250 --version 2.07 --mode emergency --serial 0x010203 --text \"Treiber\\x21\"",
+            output))
         << output;
     SimState s = SimClient::vlxState(250);
     EXPECT_EQ((std::vector<int>{2, 7, 1, 1, 2, 3}),
-              (std::vector<int>{s.version[0], s.version[1], s.version[2], s.serial[0], s.serial[1], s.serial[2]}));
+              (std::vector<int>{s.version[0], s.version[1], s.version[2], s.serial[0], s.serial[1],
+                                s.serial[2]}));
     ASSERT_EQ(0u, simctl("vlx fail 250 firmware --after 1", output)) << output;
     {
         VlxDevice d(250);
@@ -139,11 +159,13 @@ TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
         EXPECT_STREQ("Treiber!", text);
         unsigned char const block[3] = {0x01, 0x00, 0x70};
         EXPECT_EQ(0u, d.request(VLX_WRITE_FIRMWARE_BLOCK, block, 3));
-        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), d.request(VLX_WRITE_FIRMWARE_BLOCK, block, 1)) << "the one after 1";
+        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), d.request(VLX_WRITE_FIRMWARE_BLOCK, block, 1))
+            << "the one after 1";
         EXPECT_EQ(0u, d.request(VLX_WRITE_FIRMWARE_BLOCK)) << "that one only";
     }
     EXPECT_EQ(0u, simctl("vlx log 250", output));
-    EXPECT_EQ("0x00222004\r\n0x00222020 01 00 70\r\n0x00222020 01\r\n0x00222020\r\n", output) << "failed ones too";
+    EXPECT_EQ("0x00222004\r\n0x00222020 01 00 70\r\n0x00222020 01\r\n0x00222020\r\n", output)
+        << "failed ones too";
 
     EXPECT_EQ(1u, simctl("vlx add 250", output)) << "present already";
     EXPECT_EQ(1u, simctl("krx remove 250", output)) << "no such feedback interface";

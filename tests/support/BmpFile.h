@@ -20,8 +20,13 @@ struct BmpFile
     explicit BmpFile(std::string const& path)
     {
         std::ifstream in(path, std::ios::binary);
-        std::vector<unsigned char> f((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        auto u32 = [&](size_t at) { uint32_t v; std::memcpy(&v, &f[at], 4); return v; };
+        std::vector<unsigned char> f((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+        auto u32 = [&](size_t at) {
+            uint32_t v;
+            std::memcpy(&v, &f[at], 4);
+            return v;
+        };
         if (f.size() < 54 || f[0] != 'B' || f[1] != 'M')
             return;
         uint32_t offset = u32(10), headerSize = u32(14);
@@ -45,7 +50,9 @@ struct BmpFile
     // CLR_INVALID outside the picture, and for a file that could not be read.
     COLORREF at(int x, int y) const
     {
-        return x >= 0 && y >= 0 && x < width && y < height && !pixels.empty() ? pixels[y * width + x] : CLR_INVALID;
+        return x >= 0 && y >= 0 && x < width && y < height && !pixels.empty()
+            ? pixels[y * width + x]
+            : CLR_INVALID;
     }
 };
 

@@ -22,7 +22,8 @@ inline long openHandles()
     if (GetProcessHandleCount(GetCurrentProcess(), &n) && n > 0)
         return static_cast<long>(n);
     for (ULONG_PTR value = 4; unused < 1024; value += 4)
-        unused = GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? (++n, 0) : unused + 1;
+        unused = GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? (++n, 0)
+                                                                               : unused + 1;
     return static_cast<long>(n);
 }
 

@@ -10,7 +10,9 @@ char const END_RECORD[] = ":00000001FF";
 // One record with its correct checksum, upper-case digits, no line end.
 inline std::string hexRecord(unsigned int address, unsigned int type, std::string const& bytes)
 {
-    std::string body = std::string{char(bytes.size()), char(address >> 8), char(address), char(type)} + bytes;
+    std::string body = std::string{char(bytes.size()), char(address >> 8), char(address),
+                                   char(type)} +
+        bytes;
     unsigned char sum = 0;
     for (char b : body)
         sum = static_cast<unsigned char>(sum - b);

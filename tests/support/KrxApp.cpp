@@ -7,7 +7,8 @@
 #include <cstring>
 #include <fstream>
 
-namespace {
+namespace
+{
 
 // Visible top-level windows of the process with this class (and caption, unless null).
 struct TopSearch
@@ -23,7 +24,8 @@ BOOL CALLBACK collectTop(HWND window, LPARAM parameter)
     TopSearch* s = reinterpret_cast<TopSearch*>(parameter);
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    if (pid == s->processId && IsWindowVisible(window) && KrxApp::className(window) == s->className &&
+    if (pid == s->processId && IsWindowVisible(window) &&
+        KrxApp::className(window) == s->className &&
         (s->caption == nullptr || KrxApp::text(window) == s->caption))
         s->found.push_back(window);
     return TRUE;
@@ -230,9 +232,9 @@ std::vector<std::string> KrxApp::tabTexts()
         item.cchTextMax = textSize;
         char buffer[textSize] = "";
         bool read = block.write(0, &item, sizeof(item)) &&
-                    block.write(sizeof(TCITEMA), buffer, textSize) &&
-                    SendMessageA(t, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(block.at(0))) &&
-                    block.read(sizeof(TCITEMA), buffer, textSize);
+            block.write(sizeof(TCITEMA), buffer, textSize) &&
+            SendMessageA(t, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(block.at(0))) &&
+            block.read(sizeof(TCITEMA), buffer, textSize);
         texts.push_back(read ? std::string(buffer, strnlen(buffer, textSize)) : "<unreadable>");
     }
     return texts;
@@ -248,7 +250,8 @@ bool KrxApp::selectTab(int index)
         !block.read(0, &r, sizeof(RECT)))
         return false;
     LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    if (!PostMessageA(t, WM_LBUTTONDOWN, MK_LBUTTON, point) || !PostMessageA(t, WM_LBUTTONUP, 0, point))
+    if (!PostMessageA(t, WM_LBUTTONDOWN, MK_LBUTTON, point) ||
+        !PostMessageA(t, WM_LBUTTONUP, 0, point))
         return false;
     return waitUntil([&] { return selectedTab() == index; }, 5000);
 }
@@ -328,7 +331,8 @@ void KrxApp::type(HWND edit, std::string const& bytes)
 
 HWND KrxApp::findChild(HWND root, int id)
 {
-    for (HWND child = GetWindow(root, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = GetWindow(root, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
         if (GetDlgCtrlID(child) == id)
             return child;
         if (HWND below = findChild(child, id))
@@ -404,7 +408,8 @@ std::string KrxApp::screenshot(HWND window, std::string const& name)
 long KrxApp::waitExit(DWORD timeoutMs)
 {
     DWORD code = 0;
-    if (process.hProcess == nullptr || WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (process.hProcess == nullptr ||
+        WaitForSingleObject(process.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return -1;
     GetExitCodeProcess(process.hProcess, &code);
     return static_cast<long>(code);

@@ -89,7 +89,8 @@ public:
 
 private:
     HWND tabs() { return mainControl(1004, 0); }
-    static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg, UINT textMsg);
+    static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg,
+                                              UINT textMsg);
     std::string mainClass;
     PROCESS_INFORMATION process;
 };

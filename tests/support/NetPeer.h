@@ -23,7 +23,7 @@ struct PeerFile
     {
         static int serial = 0;
         unixPath = "/tmp/krxnet_" + std::to_string(GetCurrentProcessId()) + "_" +
-                   std::to_string(++serial) + "_" + stem;
+            std::to_string(++serial) + "_" + stem;
         winPath = windowsPath(unixPath);
     }
     ~PeerFile() { DeleteFileA(winPath.c_str()); }
@@ -45,7 +45,8 @@ inline bool startPeer(std::string const& args)
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
         return false;
     // For a Unix program Wine leaves the process handle null and the thread handle garbage:
     // closing that could close a handle of ours.

@@ -16,9 +16,14 @@
 
 struct PageHost
 {
-    PageHost() { InitCommonControls(); Window::setMainInstance(GetModuleHandleA(nullptr)); }
+    PageHost()
+    {
+        InitCommonControls();
+        Window::setMainInstance(GetModuleHandleA(nullptr));
+    }
     Window window{CreateWindowExA(0, "STATIC", "Host", WS_POPUP | WS_VISIBLE, 0, 0, 700, 400,
-                                  nullptr, nullptr, nullptr, nullptr), nullptr};
+                                  nullptr, nullptr, nullptr, nullptr),
+                  nullptr};
 };
 
 // Runs action, serving this thread's messages, until a box of this process with that caption
@@ -28,7 +33,7 @@ inline std::string answerBox(std::string const& caption, std::function<void()> a
 {
     HWND found = nullptr;
     std::string text;
-    std::atomic<bool> done {false};
+    std::atomic<bool> done{false};
     std::thread watcher([&] {
         waitUntil(
             [&] {

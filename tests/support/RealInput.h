@@ -7,9 +7,13 @@
 
 #include "WineWait.h"
 
-namespace RealInput {
+namespace RealInput
+{
 
-inline bool send(INPUT input) { return SendInput(1, &input, sizeof input) == 1; }
+inline bool send(INPUT input)
+{
+    return SendInput(1, &input, sizeof input) == 1;
+}
 
 // A mouse event at a screen point: the buttons' flags, or 0 for a move alone.
 inline bool mouse(POINT p, DWORD buttons)
@@ -29,7 +33,10 @@ inline bool mouse(POINT p, DWORD buttons)
 // cursor stays.
 inline bool moveTo(POINT p)
 {
-    auto there = [&] { POINT at = {}; return GetCursorPos(&at) && at.x == p.x && at.y == p.y; };
+    auto there = [&] {
+        POINT at = {};
+        return GetCursorPos(&at) && at.x == p.x && at.y == p.y;
+    };
     int attempts = 0;
     while (!(mouse(p, 0) && waitUntil(there, 400)))
         if (++attempts == 5)
@@ -41,7 +48,7 @@ inline bool moveTo(POINT p)
 inline bool click(POINT p, bool right = false)
 {
     return moveTo(p) && mouse(p, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN) &&
-           mouse(p, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
+        mouse(p, right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP);
 }
 
 inline bool key(WORD virtualKey)

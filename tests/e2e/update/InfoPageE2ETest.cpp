@@ -6,7 +6,8 @@
 
 namespace
 {
-const char* const EMERGENCY_NOTICE = "Die Velmora befindet sich im Notfallbetrieb.\nDie Firmware wird neu eingespielt.\n";
+const char* const EMERGENCY_NOTICE =
+    "Die Velmora befindet sich im Notfallbetrieb.\nDie Firmware wird neu eingespielt.\n";
 const char* const NOT_IN_EMERGENCY = "Nicht verfügbar im Notfallbetrieb.";
 const char* const VLX_OPEN_ERROR = "Fehler beim Öffnen des Vlx-Usb-Treibers.\n";
 const char* const VLX_ACCESS_ERROR = "Fehler beim Zugriff auf den Vlx-Usb-Treiber.\n";
@@ -17,7 +18,8 @@ class UpdE2eInfoPage : public UpdE2eFixture
 {
 protected:
     // The Info page's three texts: driver, serial number, feedback interface.
-    void expectPage(std::string const& driver, std::string const& serial, std::string const& feedback)
+    void expectPage(std::string const& driver, std::string const& serial,
+                    std::string const& feedback)
     {
         HWND page = app.waitPage(IDC_VLX_DRIVER_TEXT);
         ASSERT_NE(page, (HWND)NULL) << "no Info page";
@@ -142,16 +144,16 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, UpdE2eInfoFailure,
     ::testing::Values(
         // Listed at start, gone when its page opens; the feedback interface is still asked.
-        InfoFailure {"command station cannot be opened",
-                     [] {
-                         SimClient::vlxAdd(2);
-                         SimClient::krxAdd(2);
-                         SimClient::krxSetReply(2, "KRX-40 Nr. 2\r");
-                     },
-                     true, VLX_OPEN_ERROR, "", "", "KRX-40 Nr. 2", false},
-        InfoFailure {"serial request fails",
-                     [] { SimClient::vlxFail(DEVICE, VLX_GET_SERIAL_NUMBER, NOT_CONNECTED); },
-                     false, VLX_ACCESS_ERROR, "", "", "KRX-40 V1.08", true},
-        InfoFailure {"no feedback interface", [] { SimClient::krxRemove(DEVICE); }, false,
-                     "Fehler beim Öffnen des Krx-Usb-Treibers.\n", SIM_DEFAULT_DRIVER_TEXT, "12345",
-                     "", false}));
+        InfoFailure{"command station cannot be opened",
+                    [] {
+                        SimClient::vlxAdd(2);
+                        SimClient::krxAdd(2);
+                        SimClient::krxSetReply(2, "KRX-40 Nr. 2\r");
+                    },
+                    true, VLX_OPEN_ERROR, "", "", "KRX-40 Nr. 2", false},
+        InfoFailure{"serial request fails",
+                    [] { SimClient::vlxFail(DEVICE, VLX_GET_SERIAL_NUMBER, NOT_CONNECTED); }, false,
+                    VLX_ACCESS_ERROR, "", "", "KRX-40 V1.08", true},
+        InfoFailure{"no feedback interface", [] { SimClient::krxRemove(DEVICE); }, false,
+                    "Fehler beim Öffnen des Krx-Usb-Treibers.\n", SIM_DEFAULT_DRIVER_TEXT, "12345",
+                    "", false}));

@@ -25,7 +25,7 @@ bool startsWith(std::string const& text, std::string const& prefix)
 std::string smallImage(unsigned char major, unsigned char minor)
 {
     return hexRecord(0x0000, 0, "\x02\x0B\x33") + "\r\n" +
-        hexRecord(0x7000, 0, std::string {char(major), char(minor)}) + "\r\n" + END_RECORD + "\r\n";
+        hexRecord(0x7000, 0, std::string{char(major), char(minor)}) + "\r\n" + END_RECORD + "\r\n";
 }
 
 std::string UpdE2eFixture::writeFile(std::string const& name, std::string const& content)
@@ -165,7 +165,8 @@ UpdateRun UpdE2eFixture::update(HWND page, int pageButton, int answer, HWND* dia
 void UpdE2eFixture::closeProgress(HWND dialog, HWND owner)
 {
     click(dialog, IDOK);
-    EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10000)) << "OK did not close the dialog";
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(dialog); }, 10000))
+        << "OK did not close the dialog";
     DWORD_PTR result;
     EXPECT_TRUE(SendMessageTimeoutA(owner, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result))
         << "the page did not come back after the update";

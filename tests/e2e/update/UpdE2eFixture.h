@@ -19,7 +19,7 @@ struct UpdateRun
     bool finished = false;             // OK was enabled within the time limit
     std::string finalStatus;
     int finalProgress = -1;
-    std::string question;              // text of the question "Firmwareupdate" answered first
+    std::string question; // text of the question "Firmwareupdate" answered first
 };
 
 std::string itemText(HWND dialog, int id);

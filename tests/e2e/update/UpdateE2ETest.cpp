@@ -19,10 +19,12 @@ const char* const NORMAL_PART = "Schreibe neue Firmware für den Normalbetrieb."
 const char* const RESET = "Reset der Firmware.";
 const char* const DONE = "Firmwareupdate erfolgreich abgeschlossen.";
 const char* const FAILED = "Firmwareupdate nicht erfolgreich.";
-const char* const SAME = "Die Version 1.08 ist bereits installiert.\nFirmwareupdate trotzdem starten?";
+const char* const SAME =
+    "Die Version 1.08 ist bereits installiert.\nFirmwareupdate trotzdem starten?";
 
 // The first state may be gone before the test finds the dialog.
-template <typename T> std::vector<T> withoutFirst(std::vector<T> values, T const& first)
+template <typename T>
+std::vector<T> withoutFirst(std::vector<T> values, T const& first)
 {
     if (!values.empty() && values.front() == first)
         values.erase(values.begin());
@@ -31,8 +33,7 @@ template <typename T> std::vector<T> withoutFirst(std::vector<T> values, T const
 }
 
 class UpdE2eUpdatePage : public UpdE2eFixture
-{
-};
+{};
 
 TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepInOrder)
 {
@@ -59,7 +60,8 @@ TEST_F(UpdE2eUpdatePage, NormalDeviceFromFileShowsEveryStepInOrder)
     UpdateRun run = update(NULL, 0, IDYES, &dialog);
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.question, "Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?");
-    EXPECT_EQ(withoutFirst(run.statuses, std::string()), (Texts{INIT, EMERGENCY_PART, NORMAL_PART, RESET, DONE}));
+    EXPECT_EQ(withoutFirst(run.statuses, std::string()),
+              (Texts{INIT, EMERGENCY_PART, NORMAL_PART, RESET, DONE}));
     EXPECT_EQ(withoutFirst(run.progress, 0), (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(run.errorBox, "");
     EXPECT_NE(app.screenshot(dialog, "progress-dialog-end"), "");
@@ -120,22 +122,22 @@ TEST_P(UpdE2eModeRun, ShowsItsStepsAndEnd)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, UpdE2eModeRun,
-                         ::testing::Values(ModeRun {"emergency update",
-                                                    true,
-                                                    IDC_FIRMWARE_UPDATE,
-                                                    nullptr,
-                                                    {INIT, NORMAL_PART, RESET, DONE},
-                                                    {1, 3, 4},
-                                                    "",
-                                                    DONE},
-                                           ModeRun {"test mode",
-                                                    false,
-                                                    IDC_TEST_EMERGENCY,
-                                                    SAME,
-                                                    {INIT, EMERGENCY_PART, FAILED},
-                                                    {1, 2},
-                                                    "Testabbruch!",
-                                                    FAILED}));
+                         ::testing::Values(ModeRun{"emergency update",
+                                                   true,
+                                                   IDC_FIRMWARE_UPDATE,
+                                                   nullptr,
+                                                   {INIT, NORMAL_PART, RESET, DONE},
+                                                   {1, 3, 4},
+                                                   "",
+                                                   DONE},
+                                           ModeRun{"test mode",
+                                                   false,
+                                                   IDC_TEST_EMERGENCY,
+                                                   SAME,
+                                                   {INIT, EMERGENCY_PART, FAILED},
+                                                   {1, 2},
+                                                   "Testabbruch!",
+                                                   FAILED}));
 
 TEST_F(UpdE2eUpdatePage, DialogAnswersWithin100msAndIgnoresEscapeWhileRequestsArePending)
 {

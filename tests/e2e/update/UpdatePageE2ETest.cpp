@@ -4,8 +4,7 @@
 #include "resource.h"
 
 class UpdE2eVersions : public UpdE2eFixture
-{
-};
+{};
 
 // The device's version, the image's, what the page shows and the question it asks (answered
 // No: nothing is sent).
@@ -36,17 +35,17 @@ TEST_P(UpdE2eQuestion, DependsOnHowTheVersionsCompare)
 INSTANTIATE_TEST_SUITE_P(
     Rows, UpdE2eQuestion,
     ::testing::Values(
-        VersionRow {1, 5, 1, 6, "1.05", "1.06",
-                    "Wollen Sie das Firmwareupdate auf Version 1.06 jetzt starten?"},
-        VersionRow {1, 6, 1, 6, "1.06", "1.06",
-                    "Die Version 1.06 ist bereits installiert.\nFirmwareupdate trotzdem starten?"},
-        VersionRow {2, 0, 1, 6, "2.00", "1.06",
-                    "Es ist bereits die neuere Version 2.00 installiert.\nFirmwareupdate trotzdem "
-                    "starten?"},
-        VersionRow {1, 99, 2, 0, "1.99", "2.00",
-                    "Wollen Sie das Firmwareupdate auf Version 2.00 jetzt starten?"},
-        VersionRow {0, 7, 12, 34, "0.07", "12.34",
-                    "Wollen Sie das Firmwareupdate auf Version 12.34 jetzt starten?"}));
+        VersionRow{1, 5, 1, 6, "1.05", "1.06",
+                   "Wollen Sie das Firmwareupdate auf Version 1.06 jetzt starten?"},
+        VersionRow{1, 6, 1, 6, "1.06", "1.06",
+                   "Die Version 1.06 ist bereits installiert.\nFirmwareupdate trotzdem starten?"},
+        VersionRow{2, 0, 1, 6, "2.00", "1.06",
+                   "Es ist bereits die neuere Version 2.00 installiert.\nFirmwareupdate trotzdem "
+                   "starten?"},
+        VersionRow{1, 99, 2, 0, "1.99", "2.00",
+                   "Wollen Sie das Firmwareupdate auf Version 2.00 jetzt starten?"},
+        VersionRow{0, 7, 12, 34, "0.07", "12.34",
+                   "Wollen Sie das Firmwareupdate auf Version 12.34 jetzt starten?"}));
 
 // An image without version bytes shows the version of the erased cells, 654.35.
 TEST_F(UpdE2eVersions, ImageWithoutVersionBytes)
@@ -63,8 +62,7 @@ TEST_F(UpdE2eVersions, ImageWithoutVersionBytes)
 // A failed version request (parameter false) leaves only the installed version empty; a device
 // gone gives two boxes (installed version and the image's check) and no versions.
 class UpdE2eVersionReadFailure : public UpdE2eFixture, public ::testing::WithParamInterface<bool>
-{
-};
+{};
 
 TEST_P(UpdE2eVersionReadFailure, ShowsItsBoxesAndLeavesTheFieldsEmpty)
 {

@@ -13,7 +13,8 @@
 #include "WineWait.h"
 #include "input/Joystick.h"
 
-namespace {
+namespace
+{
 
 class Recorder : public JoystickListener
 {
@@ -41,7 +42,10 @@ public:
     }
 
 private:
-    void add(char const* what, unsigned int value) { events.push_back(std::string(what) + " " + std::to_string(value)); }
+    void add(char const* what, unsigned int value)
+    {
+        events.push_back(std::string(what) + " " + std::to_string(value));
+    }
 };
 
 JoySimState const centre = {{32767, 32767, 32767, 32767, 32767, 32767}, JOYSIM_POV_CENTERED, 0};
@@ -64,10 +68,11 @@ void move(unsigned int id, JoySimState const& s)
             info.dwSize = sizeof info;
             info.dwFlags = JOY_RETURNALL;
             return joyGetPosEx(id, &info) == JOYERR_NOERROR && info.dwButtons == s.buttons &&
-                   info.dwXpos == s.axes[0] && info.dwYpos == s.axes[1];
+                info.dwXpos == s.axes[0] && info.dwYpos == s.axes[1];
         },
         5000);
-    ASSERT_TRUE(seen) << "the joystick service still shows buttons " << info.dwButtons << ", X " << info.dwXpos;
+    ASSERT_TRUE(seen) << "the joystick service still shows buttons " << info.dwButtons << ", X "
+                      << info.dwXpos;
 }
 
 // Installs the simulated controller with a layout before this process uses the joystick service.
@@ -144,15 +149,20 @@ TEST_F(JoystickSixAxes, ButtonsReachTheListenerThroughTheMapping)
     EXPECT_FALSE(stick.getKonfig()->active);
 
     // Two physical buttons on logical 7: each reports, and 7 is down while either is.
-    struct Step {
+    struct Step
+    {
         unsigned int buttons;
         char const* event;
         bool sevenDown;
-    } const steps[] = {{1u << 2, "down 7", true}, {(1u << 2) | (1u << 5), "down 7", true},
-                       {1u << 5, "up 7", true}, {0, "up 7", false}, {1u << 11, "down 111", false}};
+    } const steps[] = {{1u << 2, "down 7", true},
+                       {(1u << 2) | (1u << 5), "down 7", true},
+                       {1u << 5, "up 7", true},
+                       {0, "up 7", false},
+                       {1u << 11, "down 111", false}};
     for (Step const& step : steps) {
         JoySimClient::set(withButtons(step.buttons));
-        EXPECT_EQ(heard.take(1), std::vector<std::string>{step.event}) << "buttons " << step.buttons;
+        EXPECT_EQ(heard.take(1), std::vector<std::string>{step.event})
+            << "buttons " << step.buttons;
         EXPECT_EQ(stick.getButtonDown(7), step.sevenDown) << "buttons " << step.buttons;
     }
     EXPECT_TRUE(stick.getButtonDown(111));
@@ -172,7 +182,9 @@ TEST_F(JoystickSixAxes, HatAndAxesReportTheirNewValues)
 
     s = {{1000, 2000, 3000, 4000, 5000, 6000}, 9000, 0};
     JoySimClient::set(s);
-    EXPECT_EQ(heard.take(6), (std::vector<std::string>{"X 1000", "Y 2000", "Z 3000", "R 4000", "U 5000", "V 6000"}));
+    EXPECT_EQ(
+        heard.take(6),
+        (std::vector<std::string>{"X 1000", "Y 2000", "Z 3000", "R 4000", "U 5000", "V 6000"}));
 
     s.axes[3] = 4500;
     s.pov = JOYSIM_POV_CENTERED;
@@ -195,7 +207,8 @@ TEST_F(JoystickTwoAxes, OnlyTheAxesTheControllerHasAreReported)
     EXPECT_EQ(stick.getNumAxes(), 2u);
     EXPECT_EQ(stick.getNumButtons(), 4u);
     EXPECT_EQ(stick.getPovSupport(), 0);
-    for (unsigned int axis : {Joystick::AchseR, Joystick::AchseU, Joystick::AchseV, Joystick::AchseZ})
+    for (unsigned int axis :
+         {Joystick::AchseR, Joystick::AchseU, Joystick::AchseV, Joystick::AchseZ})
         EXPECT_EQ(stick.getAxesRange(axis).max, 0ul) << axis;
     EXPECT_EQ(stick.getAxesRange(Joystick::AchseY).max, 65535ul);
 
