@@ -20,8 +20,10 @@ IntelHexData::IntelHexData(String const& fileName)
     SetLastError(ERROR_SUCCESS);
     unsigned long size = file.getSize();
     DWORD error = GetLastError();
-    if (size == INVALID_FILE_SIZE && error != ERROR_SUCCESS)
-        throw Win32Exception(String("Fehler beim Lesen der Datei: ") + fileName + ".", error);
+    if (size == INVALID_FILE_SIZE && error != ERROR_SUCCESS) {
+        String text = String("Fehler beim Lesen der Datei: ") + fileName + ".";
+        throw Win32Exception(text, error);
+    }
     data.resize(size);
     // The count read is not examined: what a short read leaves unread stays 0, which the parser
     // refuses, instead of memory that was never written.
