@@ -9,6 +9,7 @@
 #include "BmpFile.h"
 #include "GalleryLayout.h"
 #include "KrxApp.h"
+#include "RealInput.h"
 
 using namespace BitmapSectionLayout;
 
@@ -47,12 +48,7 @@ protected:
     {
         POINT p = {x, y};
         ClientToScreen(main, &p);
-        INPUT in = {};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
-        in.mi.dy = p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
-        in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | buttons;
-        SendInput(1, &in, sizeof in);
+        RealInput::mouse(p, buttons);
     }
     COLORREF pixel(int x, int y)
     {
