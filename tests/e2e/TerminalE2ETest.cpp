@@ -113,8 +113,9 @@ TEST_F(TerminalE2E, ServiceModeSendsSingleBytesAndCountsWaitingBytes)
     EXPECT_EQ("Read", KrxApp::text(item(IDC_TERMINAL_READ)));
 }
 
-// The page keeps answering, holds 100 lines ending with the device's bytes in order, and
-// "Trennen" or another tab ends it all within 2000 ms.
+// The page keeps answering (a busy machine may delay an answer, a blocked page never gives one),
+// holds 100 lines ending with the device's bytes in order, and "Trennen" or another tab ends it
+// all within 2000 ms.
 TEST_F(TerminalE2E, FloodKeepsThePageAnsweringAndStopsInTime)
 {
     std::string text, hex; // the default flood pattern, twice, as shown
@@ -129,7 +130,7 @@ TEST_F(TerminalE2E, FloodKeepsThePageAnsweringAndStopsInTime)
     SimClient::krxFlood(1, true);
     for (std::string const& stream : {text, hex}) {
         for (DWORD start = GetTickCount(); GetTickCount() - start < 3000;) {
-            EXPECT_TRUE(KrxApp::responsive(page, 100));
+            EXPECT_TRUE(KrxApp::responsive(page, 1000));
             EXPECT_LE(SendMessageW(item(IDC_TERMINAL_OUTPUT), LB_GETCOUNT, 0, 0), 100);
         }
         std::vector<std::string> shown = lines();
