@@ -1,4 +1,5 @@
-// ScrollPane, Menue, the property sheet, WndComboBox and WndToolTip on real windows.
+// ScrollPane, Menue, the property sheet, WndComboBox and WndToolTip on real windows. Results of
+// messages the wrappers only pass on are left to the gallery's tests.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -119,10 +120,6 @@ TEST(MenueTest, SystemMenuIsRestoredAndItemsPassThrough)
     EXPECT_TRUE(popup.appendMenu(MF_STRING, 11, "Eins"));
     EXPECT_TRUE(sub.appendMenu(MF_STRING, 21, "Zwei"));
     EXPECT_TRUE(popup.insertMenu(0, MF_BYPOSITION | MF_POPUP, &sub, "Mehr"));
-    EXPECT_EQ(static_cast<UINT>(-1), popup.getMenuItemID(0)); // a sub menu has no id
-    EXPECT_EQ(static_cast<DWORD>(MF_ENABLED), popup.enableMenuItem(11, MF_GRAYED));
-    EXPECT_EQ(static_cast<DWORD>(MF_GRAYED), popup.enableMenuItem(11, MF_ENABLED));
-    EXPECT_EQ(static_cast<DWORD>(-1), popup.enableMenuItem(99, MF_GRAYED));
     EXPECT_TRUE(popup.removeMenu(0, MF_BYPOSITION)); // the sub menu stays sub's own
     EXPECT_EQ(1, popup.getMenuItemCount());
 }
@@ -211,25 +208,14 @@ TEST(ControlWrapperTest, ComboBoxAndToolTipPassResultsThrough)
     {
         WndComboBox combo(&host, 4711, 10, 10, 150, 200, 21);
         c = combo.getHwnd();
-        // The combo box hands WS_VSCROLL on to its list.
-        DWORD style = WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST;
-        EXPECT_EQ(style, GetWindowLongA(c, GWL_STYLE) & style);
         EXPECT_EQ(4711, GetDlgCtrlID(c));
         // Wine adds a padding to the field height it reports: compare two fields.
         WndComboBox higher(&host, 4712, 10, 40, 150, 200, 30);
         EXPECT_EQ(9,
                   SendMessageA(higher.getHwnd(), CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0) -
                       SendMessageA(c, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0));
-        EXPECT_EQ(CB_ERR, combo.getCurSel());
-        EXPECT_EQ(0, combo.insertString("Eins"));
-        EXPECT_EQ(1, combo.insertString("Zwei"));
-        int data = 0;
-        combo.setItemData(1, &data);
-        EXPECT_EQ(&data, combo.getItemData(1));
-        EXPECT_EQ(1, combo.setCurSel(1));
-        EXPECT_EQ(1, combo.getCurSel());
-        combo.reset();
-        EXPECT_EQ(0, SendMessageA(c, CB_GETCOUNT, 0, 0));
+        EXPECT_EQ(0, combo.insertString("Zwei"));
+        EXPECT_EQ(1, combo.insertString("Eins")); // appended, not sorted in
 
         WndToolTip tip(&host);
         t = tip.getHwnd();
@@ -244,7 +230,6 @@ TEST(ControlWrapperTest, ComboBoxAndToolTipPassResultsThrough)
         info.lpszText = text;
         SendMessageA(t, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&info));
         EXPECT_STREQ("Gewählt", text);
-        EXPECT_EQ(1, SendMessageA(t, TTM_GETTOOLCOUNT, 0, 0));
     }
     EXPECT_FALSE(IsWindow(c) || IsWindow(t));
 }

@@ -1,0 +1,289 @@
+// The control gallery under the real mouse and keys (SendInput moves the X pointer of Xvfb): what
+// only a running window shows, read from the screen, from the windows and from the status line,
+// which shows the last command a control sent. The controls' own rules are tested in-process.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <string>
+
+#include "BitmapSectionLayout.h"
+#include "BmpFile.h"
+#include "GalleryLayout.h"
+#include "KrxApp.h"
+#include "RealInput.h"
+#include "SettingsIds.h"
+#include "WrapperLayout.h"
+
+using namespace BitmapSectionLayout;
+using namespace WrapperLayout;
+
+namespace
+{
+
+std::string image(char const* name)
+{
+    return std::string(KRX_IMAGES "/") + name;
+}
+std::string command(int id, int code)
+{
+    return "Letzte Meldung: Steuerelement " + std::to_string(id) + ", Code " + std::to_string(code);
+}
+COLORREF itemColour(int item, char kind)
+{
+    return BmpFile(image(("sel" + std::to_string(item) + kind + ".bmp").c_str())).at(48, 12);
+}
+
+class Gallery : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        RegDeleteKeyA(HKEY_CURRENT_USER, settingsKey);
+        ASSERT_TRUE(app.start());
+        ASSERT_NE(nullptr, main = app.mainWindow());
+        status = GetDlgItem(main, GalleryLayout::lastCommandId);
+        pane = GetDlgItem(main, paneId);
+        drawing = GetDlgItem(pane, drawingId);
+        ASSERT_TRUE(pane && drawing);
+        RECT r;
+        GetClientRect(pane, &r);
+        visible = {r.right, r.bottom};
+        ASSERT_TRUE(
+            waitUntil([&] { return pixel(lampX + 16, lampY + 16) == RGB(20, 220, 40); }, 20000));
+    }
+    void TearDown() override
+    {
+        mouse(MOUSEEVENTF_LEFTUP, 700, 300);
+        EXPECT_EQ(0, app.close());
+    }
+
+    // Moves the pointer to a point of the gallery's client area, with the button change given.
+    void mouse(DWORD buttons, int x, int y)
+    {
+        POINT p = {x, y};
+        ClientToScreen(main, &p);
+        RealInput::mouse(p, buttons);
+    }
+    COLORREF pixel(int x, int y)
+    {
+        POINT p = {x, y};
+        ClientToScreen(main, &p);
+        HDC screen = GetDC(nullptr);
+        COLORREF c = GetPixel(screen, p.x, p.y);
+        ReleaseDC(nullptr, screen);
+        return c;
+    }
+    bool waitPixel(int x, int y, COLORREF expected)
+    {
+        return waitUntil([&] { return pixel(x, y) == expected; }, 10000);
+    }
+    bool waitStatus(std::string const& text)
+    {
+        return waitUntil([&] { return KrxApp::text(status) == text; }, 10000);
+    }
+    // The pane's scroll offsets, as the drawing's place inside it shows them.
+    POINT offset()
+    {
+        POINT origin = {0, 0};
+        RECT d;
+        ClientToScreen(pane, &origin);
+        GetWindowRect(drawing, &d);
+        return {origin.x - d.left, origin.y - d.top};
+    }
+    bool offsetBecomes(int x, int y)
+    {
+        return waitUntil(
+            [&] {
+                POINT o = offset();
+                return o.x == x && o.y == y;
+            },
+            5000);
+    }
+    // A point of the pane's window rectangle, from its right and bottom edges when negative.
+    POINT inPane(int x, int y)
+    {
+        RECT r;
+        GetWindowRect(pane, &r);
+        return {x < 0 ? r.right + x : r.left + x, y < 0 ? r.bottom + y : r.top + y};
+    }
+    // A visible top-level window of this class (this test's process shows none).
+    static HWND shownWindow(char const* className)
+    {
+        HWND w = nullptr;
+        while ((w = FindWindowExA(nullptr, w, className, nullptr)) != nullptr)
+            if (IsWindowVisible(w))
+                return w;
+        return nullptr;
+    }
+
+    KrxApp app{"ControlGallery MainKlasse"};
+    HWND main = nullptr, status = nullptr, pane = nullptr, drawing = nullptr;
+    POINT visible = {};
+};
+// The bitmap controls and the wrappers, each a suite of its own.
+struct BitmapControlsE2E : Gallery
+{};
+struct GalleryWrappers : Gallery
+{};
+
+} // namespace
+
+TEST_F(BitmapControlsE2E, SelectionListUnfoldsUnderTheMouseAndFoldsWhenItLeaves)
+{
+    HWND list = FindWindowExA(main, nullptr, "MrtkWndSelectListKlasse", nullptr);
+    ASSERT_NE(nullptr, list);
+    int const x = selectX + itemWidth / 2;
+    auto rowY = [](int row) { return selectY + row * itemHeight + itemHeight / 2; };
+    auto rowsBecome = [&](int rows) {
+        RECT r;
+        return waitUntil([&] { return GetClientRect(list, &r) && r.bottom == rows * itemHeight; },
+                         10000);
+    };
+    // Item 1 is disabled and takes no row: under the closed image come items 0, 2 and 3, so the
+    // pointer in row 2 highlights item 2.
+    mouse(0, x, rowY(0));
+    EXPECT_TRUE(rowsBecome(4));
+    mouse(0, x, rowY(2));
+    EXPECT_TRUE(waitPixel(x, rowY(2), itemColour(2, 'h')));
+    app.screenshot(main, "gallery-bitmaps");
+    mouse(MOUSEEVENTF_LEFTDOWN, x, rowY(2));
+    mouse(MOUSEEVENTF_LEFTUP, x, rowY(2));
+    EXPECT_TRUE(waitStatus(command(selectId, 1)));
+    EXPECT_TRUE(waitPixel(x, rowY(0), itemColour(2, 'c')));
+    mouse(0, x, rowY(0));
+    EXPECT_TRUE(rowsBecome(4));
+    mouse(0, 700, 300);
+    EXPECT_TRUE(rowsBecome(1));
+}
+
+// Leaving with the real mouse (the leave comes from TrackMouseEvent); the picture shows the
+// state, the status line the commands. The kinds' state rules and the highlight are tested
+// in-process.
+TEST_F(BitmapControlsE2E, TheMouseLeaveRule)
+{
+    BmpFile up(image("btn_up.bmp")), down(image("btn_down.bmp"));
+    auto at = [](int k) { return buttonX + k * buttonStep + 50; };
+    int const y = buttonY + 30;
+
+    // Plain: leaving with the button held releases it.
+    mouse(0, at(0), y);
+    mouse(MOUSEEVENTF_LEFTDOWN, at(0), y);
+    EXPECT_TRUE(waitStatus(command(buttonId, 1)));
+    mouse(0, 700, 300);
+    EXPECT_TRUE(waitStatus(command(buttonId, 2)));
+    EXPECT_TRUE(waitPixel(at(0), y, up.at(50, 30)));
+    mouse(MOUSEEVENTF_LEFTUP, 700, 300);
+
+    // Flag 2 keeps it down; the highlight goes, which shows that the leave was handled.
+    mouse(0, at(3), y);
+    mouse(MOUSEEVENTF_LEFTDOWN, at(3), y);
+    EXPECT_TRUE(waitStatus(command(buttonId + 3, 1)));
+    mouse(0, 700, 300);
+    EXPECT_TRUE(waitPixel(at(3), y, down.at(50, 30)));
+    EXPECT_EQ(command(buttonId + 3, 1), KrxApp::text(status));
+}
+
+// The cab's window (white in the bitmap) is cut out: the gallery shows through, and the mouse
+// there is over the gallery, not over the shape.
+TEST_F(BitmapControlsE2E, TheShapeIsCutOutWhereItsBitmapIsWhite)
+{
+    auto windowAt = [&](int x, int y) {
+        POINT p = {shapeX + x, shapeY + y};
+        ClientToScreen(main, &p);
+        return WindowFromPoint(p);
+    };
+    EXPECT_EQ("MrtkWndBmpListKlasse", KrxApp::className(windowAt(60, 50)));
+    EXPECT_EQ(main, windowAt(120, 20));
+    EXPECT_EQ(main, windowAt(5, 5));
+    EXPECT_EQ(GetSysColor(COLOR_BTNFACE), pixel(shapeX + 120, shapeY + 20));
+    mouse(0, shapeX + 60, shapeY + 50);
+    EXPECT_TRUE(waitStatus(command(shapeId, 1)));
+}
+
+TEST_F(GalleryWrappers, ScrollBarClicksAndKeysScrollTheDrawing)
+{
+    int bar = GetSystemMetrics(SM_CXVSCROLL), edge = bar / 2 + 2;
+    int pageY = visible.y;
+    struct Step
+    {
+        char const* what;
+        std::function<bool()> act;
+        int x, y;
+    } const steps[] = {
+        {"down arrow", [&] { return RealInput::click(inPane(-edge, -bar - edge)); }, 0, 1},
+        {"trough below the thumb", [&] { return RealInput::click(inPane(-edge, -bar - 2 * bar)); },
+         0, 1 + pageY},
+        {"key down", [&] { return RealInput::key(VK_DOWN); }, 0, 2 + pageY},
+        {"key page up", [&] { return RealInput::key(VK_PRIOR); }, 0, 2},
+        {"key up", [&] { return RealInput::key(VK_UP); }, 0, 1},
+        {"right arrow", [&] { return RealInput::click(inPane(-bar - edge, -edge)); }, 1, 1},
+        {"key right", [&] { return RealInput::key(VK_RIGHT); }, 2, 1},
+    };
+    // A click on the drawing gives the pane the keys.
+    ASSERT_TRUE(RealInput::click(inPane(40, 40)));
+    for (Step const& s : steps) {
+        ASSERT_TRUE(s.act()) << s.what;
+        EXPECT_TRUE(offsetBecomes(s.x, s.y))
+            << s.what << ": at " << offset().x << "," << offset().y;
+    }
+}
+
+TEST_F(GalleryWrappers, RightClickPopupScrollsToTheEndAndBack)
+{
+    struct Pick
+    {
+        int item;
+        int x, y;
+    } const picks[] = {{1, drawingWidth - visible.x, drawingHeight - visible.y}, {0, 0, 0}};
+    for (Pick const& p : picks) {
+        ASSERT_TRUE(RealInput::click(inPane(60, 60), true));
+        HWND popup = nullptr;
+        ASSERT_TRUE(waitUntil([&] { return (popup = shownWindow("#32768")) != nullptr; }, 5000));
+        RECT r;
+        GetWindowRect(popup, &r);
+        // Three text items of one height.
+        int itemHeight = (r.bottom - r.top) / 3;
+        ASSERT_TRUE(RealInput::click({r.left + 20, r.top + itemHeight * p.item + itemHeight / 2}));
+        EXPECT_TRUE(offsetBecomes(p.x, p.y)) << "item " << p.item;
+    }
+}
+
+TEST_F(GalleryWrappers, ApplyStoresTheChangedPageInTheRegistry)
+{
+    ASSERT_TRUE(PostMessageA(main, WM_COMMAND, cmdSettings, 0));
+    HWND sheet = app.waitDialog("Einstellungen");
+    ASSERT_NE(nullptr, sheet);
+    HWND apply = GetDlgItem(sheet, 0x3021), step = KrxApp::findChild(sheet, IDC_SETTINGS_STEP);
+    ASSERT_TRUE(apply && step);
+    SendMessageA(step, EM_SETSEL, 0, -1);
+    KrxApp::type(step, "25");
+    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(apply) != 0; }, 5000));
+    EXPECT_NE("", app.screenshot(sheet, "gallery-settings"));
+    RECT r;
+    GetWindowRect(apply, &r);
+    ASSERT_TRUE(RealInput::click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+    DWORD stored = 0, size = sizeof stored;
+    EXPECT_TRUE(waitUntil(
+        [&] {
+            return RegGetValueA(HKEY_CURRENT_USER, settingsKey, "Rasterweite", RRF_RT_REG_DWORD,
+                                nullptr, &stored, &size) == ERROR_SUCCESS &&
+                stored == 25;
+        },
+        5000))
+        << stored;
+    ASSERT_TRUE(KrxApp::press(GetDlgItem(sheet, IDCANCEL)));
+    EXPECT_TRUE(waitUntil([&] { return !IsWindow(sheet); }, 5000));
+}
+
+TEST_F(GalleryWrappers, RestingMouseShowsTheToolTip)
+{
+    RECT r;
+    GetWindowRect(GetDlgItem(main, comboId), &r);
+    ASSERT_TRUE(RealInput::moveTo({r.left + 30, (r.top + r.bottom) / 2}));
+    HWND tip = nullptr;
+    EXPECT_TRUE(waitUntil([&] { return (tip = shownWindow(TOOLTIPS_CLASSA)) != nullptr; }, 8000));
+    EXPECT_EQ("Geschwindigkeit wählen", KrxApp::text(tip));
+}
