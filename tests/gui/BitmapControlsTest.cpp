@@ -210,10 +210,6 @@ TEST(IconList, LooksIconsUpByIdAndIndex)
     }
     EXPECT_EQ(0, icons.findIconId(IDI_SIGNAL));
     EXPECT_EQ(3, icons.findIconId(IDI_WEICHE));
-    Canvas canvas(40, 40, RGB(0, 0, 0));
-    EXPECT_TRUE(icons.draw(0, canvas.dc, 0, 0));
-    EXPECT_EQ(RGB(230, 30, 20), canvas.at(16, 16));
-    EXPECT_EQ(RGB(0, 0, 0), canvas.at(0, 0));
 }
 
 // Rows of the unfolded list by the centre pixel of each 24-pixel row; the file of each image.
