@@ -35,7 +35,7 @@ public:
     // Serves the joystick's timer until `count` events came, then hands them over.
     std::vector<std::string> take(size_t count)
     {
-        waitUntil([&] { return events.size() >= count; }, 5000);
+        waitUntil([&] { return events.size() >= count; }, 10000);
         std::vector<std::string> taken;
         taken.swap(events);
         return taken;
@@ -70,7 +70,7 @@ void move(unsigned int id, JoySimState const& s)
             return joyGetPosEx(id, &info) == JOYERR_NOERROR && info.dwButtons == s.buttons &&
                 info.dwXpos == s.axes[0] && info.dwYpos == s.axes[1];
         },
-        5000);
+        10000);
     ASSERT_TRUE(seen) << "the joystick service still shows buttons " << info.dwButtons << ", X "
                       << info.dwXpos;
 }
