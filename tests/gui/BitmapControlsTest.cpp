@@ -1,6 +1,6 @@
 // Bitmaps, image lists and the bitmap controls in this process: what they draw is read back
-// from memory DCs and from real windows and compared with the picture files, read here by the
-// test's own code (BmpFile).
+// from memory DCs and from real windows and compared with the picture files, read by the system's
+// loader (BmpFile), not the library's.
 #include <gtest/gtest.h>
 
 #include <memory>
