@@ -149,17 +149,20 @@ Log run(std::vector<Answer> const& answers, std::function<void()> action)
 class UpdatePagesTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        addDevices();
-        ProgramSettings::serviceMode = false;
-        setImage(1, 8);
-    }
-    static void addDevices()
+    void SetUp() override { reset(); }
+    // Command station and feedback interface 1 with their defaults, the image 1.08.
+    static void reset()
     {
         SimClient::resetAll();
         SimClient::vlxAdd(1);
         SimClient::krxAdd(1);
+        ProgramSettings::serviceMode = false;
+        setImage(1, 8);
+    }
+    static void versions(int major, int minor, int imageMajor, int imageMinor)
+    {
+        SimClient::vlxSetVersion(1, major, minor, 0);
+        setImage(imageMajor, imageMinor);
     }
     std::string text(int id) { return KrxApp::text(GetDlgItem(page->getHwnd(), id)); }
     void click(int id) { SendMessageA(GetDlgItem(page->getHwnd(), id), BM_CLICK, 0, 0); }
@@ -196,8 +199,7 @@ TEST_F(UpdatePagesTest, UpdatePageVersionsAndQuestions)
         {0, 7, 12, 34, "0.07", "12.34", newer + "12.34 jetzt starten?"},
         {1, 8, -1, 0, "1.08", "654.35", newer + "654.35 jetzt starten?"}};
     for (auto const& r : rows) {
-        SimClient::vlxSetVersion(1, r.major, r.minor, 0);
-        setImage(r.imageMajor, r.imageMinor);
+        versions(r.major, r.minor, r.imageMajor, r.imageMinor);
         page.reset(new UpdatePage(&host.window, 1));
         EXPECT_EQ(r.installed, text(IDC_INSTALLED_VERSION));
         EXPECT_EQ(r.available, text(IDC_AVAILABLE_VERSION));
@@ -208,79 +210,80 @@ TEST_F(UpdatePagesTest, UpdatePageVersionsAndQuestions)
     }
 }
 
-// A failed version request leaves only the installed version empty; a device gone gives two
-// boxes (installed version and the image's check) and no versions.
-TEST_F(UpdatePagesTest, UpdatePageVersionReadFailures)
+// Each row: how the device is set, the page's button pressed (0: none), the boxes answered, and
+// what was seen followed by both versions as the page shows them at the end. A failed version
+// request leaves the installed version empty. Yes changes device and file while the question
+// shows: the device's version is read again after the update, the page keeps the available
+// version it loaded. A device in emergency mode gets no question and only the normal part; test
+// mode ("Notbetrieb testen", service mode only) stops after the emergency part.
+TEST_F(UpdatePagesTest, UpdatePageFailuresAndRuns)
 {
-    for (bool gone : {false, true}) {
-        if (gone)
-            SimClient::vlxRemove(1);
-        else
-            SimClient::vlxFail(1, VLX_GET_FIRMWARE_VERSION, notConnected);
-        Answer const box{"Fehler beim Erkennen der Firmwareversion", IDOK};
-        Log expected(gone ? 2 : 1, box.caption + ": " + (gone ? openText : accessText));
-        EXPECT_EQ(expected, run(std::vector<Answer>(expected.size(), box), [&] {
-                      page.reset(new UpdatePage(&host.window, 1));
-                  }));
-        EXPECT_EQ("", text(IDC_INSTALLED_VERSION));
-        EXPECT_EQ(gone ? "" : "1.08", text(IDC_AVAILABLE_VERSION));
-        EXPECT_EQ(file, text(IDC_SOURCE));
-    }
-}
-
-// Every run shows each step's status and position in order and ends with OK enabled; a failure
-// shows its box before that. A device in emergency mode gets no question and only the normal
-// part; test mode ("Notbetrieb testen", service mode only) stops after the emergency part.
-TEST_F(UpdatePagesTest, UpdatePageRunsShowTheirStepsAndEnd)
-{
+    std::string const ask =
+        "Firmwareupdate: Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?";
+    std::string const same = "Firmwareupdate: Die Version 1.08 ist bereits installiert.\n"
+                             "Firmwareupdate trotzdem starten?";
     std::string const box = "Fehler beim Firmwareupdate: ";
+    Answer const end{"Firmwareupdate", IDOK}, failure{"Fehler beim Firmwareupdate", IDOK};
+    Answer const yes{"Firmwareupdate", IDYES, [] { versions(1, 8, 2, 8); }};
+    Answer const readFailure{"Fehler beim Erkennen der Firmwareversion", IDOK};
+    std::string const readFailureText = readFailure.caption + ": ";
+    int const update = IDC_FIRMWARE_UPDATE;
     struct
     {
         char const* name;
-        int mode;
-        bool testMode, failWrite;
+        std::function<void()> arrange;
+        int button;
+        std::vector<Answer> answers;
         Log expected;
     } const rows[] = {
-        {"normal", 0, false, false, Log{INIT, "#1", EMERG, "#2"} + NORMAL_PART},
-        {"emergency", 1, false, false, Log{INIT, "#1"} + NORMAL_PART},
-        {"test mode",
+        {"version request fails",
+         [] { SimClient::vlxFail(1, VLX_GET_FIRMWARE_VERSION, notConnected); },
          0,
-         true,
-         false,
-         {INIT, "#1", EMERG, "#2", FAILED, box + "Testabbruch!", "OK"}},
-        {"write fails", 0, false, true, {INIT, "#1", EMERG, FAILED, box + accessText, "OK"}}};
+         {readFailure},
+         {readFailureText + accessText, "", "1.08"}},
+        // Installed version and the image's check: two boxes.
+        {"device gone",
+         [] { SimClient::vlxRemove(1); },
+         0,
+         {readFailure, readFailure},
+         {readFailureText + openText, readFailureText + openText, "", ""}},
+        {"update",
+         [] { SimClient::vlxSetVersion(1, 1, 5, 0); },
+         update,
+         {yes, end},
+         Log{ask, INIT, "#1", EMERG, "#2"} + NORMAL_PART + Log{"1.08", "1.08"}},
+        {"emergency",
+         [] { SimClient::vlxSetVersion(1, 1, 5, 1); },
+         update,
+         {end},
+         Log{INIT, "#1"} + NORMAL_PART + Log{"1.05", "1.08"}},
+        {"test mode",
+         [] { ProgramSettings::serviceMode = true; },
+         IDC_TEST_EMERGENCY,
+         {yes, failure, end},
+         {same, INIT, "#1", EMERG, "#2", FAILED, box + "Testabbruch!", "OK", "1.08", "1.08"}},
+        // The first block of the first part (the write mode's failures do not count).
+        {"write fails",
+         [] { SimClient::vlxFail(1, VLX_WRITE_FIRMWARE_BLOCK, notConnected, 2); },
+         update,
+         {yes, failure, end},
+         {same, INIT, "#1", EMERG, FAILED, box + accessText, "OK", "1.08", "1.08"}}};
     for (auto const& r : rows) {
         SCOPED_TRACE(r.name);
-        SimClient::vlxSetVersion(1, 1, 5, r.mode);
-        setImage(1, 8);
-        ProgramSettings::serviceMode = r.testMode;
-        page.reset(new UpdatePage(&host.window, 1));
-        EXPECT_EQ(r.testMode,
-                  (GetWindowLongA(GetDlgItem(page->getHwnd(), IDC_TEST_EMERGENCY), GWL_STYLE) &
-                   WS_VISIBLE) != 0);
-        // The first block of the update's first part (its write mode's failures do not count).
-        if (r.failWrite)
-            SimClient::vlxFail(1, VLX_WRITE_FIRMWARE_BLOCK, notConnected, 2);
-        Log expected = r.expected;
-        std::vector<Answer> answers = {{"Firmwareupdate", IDOK}};
-        if (r.testMode || r.failWrite)
-            answers.insert(answers.begin(), {"Fehler beim Firmwareupdate", IDOK});
-        // Device and file change while the question shows: the device's version is read again
-        // after the update, the page keeps the available version it loaded.
-        if (r.mode == 0) {
-            expected.insert(
-                expected.begin(),
-                "Firmwareupdate: Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?");
-            answers.insert(answers.begin(), {"Firmwareupdate", IDYES, [] {
-                                                 SimClient::vlxSetVersion(1, 1, 8, 0);
-                                                 setImage(2, 8);
-                                             }});
-        }
-        EXPECT_EQ(expected, run(answers, [&] {
-                      click(r.testMode ? IDC_TEST_EMERGENCY : IDC_FIRMWARE_UPDATE);
-                  }));
-        EXPECT_EQ(r.mode ? "1.05" : "1.08", text(IDC_INSTALLED_VERSION)) << "not read again";
-        EXPECT_EQ("1.08", text(IDC_AVAILABLE_VERSION));
+        reset();
+        r.arrange();
+        Log log = run(r.answers, [&] {
+            page.reset(new UpdatePage(&host.window, 1));
+            if (r.button)
+                click(r.button);
+        });
+        for (int id : {IDC_INSTALLED_VERSION, IDC_AVAILABLE_VERSION})
+            log.push_back(text(id));
+        EXPECT_EQ(r.expected, log);
+        EXPECT_EQ(file, text(IDC_SOURCE));
+        HWND test = GetDlgItem(page->getHwnd(), IDC_TEST_EMERGENCY);
+        EXPECT_EQ(ProgramSettings::serviceMode,
+                  (GetWindowLongA(test, GWL_STYLE) & WS_VISIBLE) != 0);
     }
 }
 
@@ -343,7 +346,7 @@ TEST_F(UpdatePagesTest, InfoPageRows)
          {"Fehler: " + krxOpenText, driver, "12345", krxOpenText}}};
     for (auto const& r : rows) {
         SCOPED_TRACE(r.name);
-        addDevices();
+        reset();
         bool const emergency = !r.answers.empty() && r.answers[0].caption == offer.caption;
         SimClient::vlxSetVersion(1, 1, 8, emergency);
         r.arrange();
