@@ -38,20 +38,15 @@ Log const NORMAL_PART = {
     "Schreibe neue Firmware für den Normalbetrieb.", "#3", "Reset der Firmware.", "#4",
     "Firmwareupdate erfolgreich abgeschlossen.",     "OK"};
 
-// Intel HEX text of a few code bytes and, unless major is negative, the version at 0x7000.
-std::string image(int major, int minor)
+// The firmware file every page loads: a few code bytes and, unless major is negative, the
+// version at 0x7000.
+std::string const file = scratchPath("update-image");
+void setImage(int major, int minor)
 {
     std::string text = hexRecord(0, 0, "\x02\x0B\x33") + "\r\n";
     if (major >= 0)
         text += hexRecord(0x7000, 0, std::string{char(major), char(minor)}) + "\r\n";
-    return text + END_RECORD + "\r\n";
-}
-
-// The firmware file every page loads.
-std::string const file = scratchPath("update-image");
-void setImage(int major, int minor)
-{
-    writeWholeFile(file, image(major, minor));
+    writeWholeFile(file, text + END_RECORD + "\r\n");
     strcpy(ProgramSettings::firmwareFilePath, file.c_str());
 }
 
@@ -107,7 +102,7 @@ HWND findDialog(char const* caption, int button)
 Log run(std::vector<Answer> const& answers, std::function<void()> action)
 {
     seen.clear();
-    std::atomic<bool> over{false};
+    std::atomic<bool> over{false}, done{false};
     std::thread answering([&] {
         for (size_t i = 0; !over || i < answers.size(); ++i) {
             Answer const a = i < answers.size() ? answers[i] : Answer{"", IDOK, nullptr};
@@ -136,11 +131,14 @@ Log run(std::vector<Answer> const& answers, std::function<void()> action)
             PostMessageA(w, WM_COMMAND, a.button, 0);
             waitUntil([&] { return !IsWindowVisible(w); }, 10000);
         }
+        done = true;
     });
     HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, recordProgress, nullptr, GetCurrentThreadId());
     action();
     UnhookWindowsHookEx(hook);
     over = true;
+    // The answering thread may still send to this thread's windows.
+    waitUntil([&] { return done.load(); }, 130000);
     answering.join();
     std::lock_guard<std::mutex> guard(logLock);
     return seen;
