@@ -1,3 +1,6 @@
+// The real program's start, its main window and its real pages in turn. Which tabs come when and
+// in which order pages go and come (tests/gui/MainDialogTest.cpp), and what the pages do
+// (tests/app, tests/gui/TerminalPageTest.cpp), are tested in-process.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +11,7 @@
 #include <vector>
 
 #include "KrxApp.h"
+#include "RealInput.h"
 #include "SimClient.h"
 #include "Version.h"
 #include "resource.h"
@@ -15,169 +19,113 @@
 namespace
 {
 
-typedef std::vector<std::string> Texts;
-
-Texts const threeTabs = {"Info", "Update", "KRX-40 Terminal"};
-Texts const fourTabs = {"Info", "Gerätenummer", "Update", "KRX-40 Terminal"};
-Texts const fiveTabs = {"Info", "Gerätenummer", "Update", "KRX-40 Terminal", "VLX-Test"};
-
-std::string driverText(unsigned n)
+void expectNoDialog(KrxApp& app)
 {
-    return "Velmora Simulator " + std::to_string(n);
+    for (HWND box : app.dialogs())
+        ADD_FAILURE() << "unexpected dialog \"" << KrxApp::text(box)
+                      << "\": " << KrxApp::messageBoxText(box);
 }
 
-// Both devices of one number, the command station with a driver text that names the number.
-void addDevice(unsigned n)
-{
-    SimClient::vlxAdd(n);
-    SimClient::vlxSetDriverText(n, driverText(n));
-    SimClient::krxAdd(n);
 }
 
-class MainDialogE2ETest : public ::testing::Test
+// Devices 1 and 3 found at the start, in service mode ("-s"): the window, the list, all five
+// tabs with the Info page of device 1 (its driver text names the number), and each real page in
+// turn without an error: a page still holding its channel would make the next page's exclusive
+// open fail with a sharing violation, which the page reports in a message box. Screenshots of
+// the main window and of the pages for the README.
+TEST(MainDialogE2ETest, StartShowsTheDevicesAndEveryPageWorksInTurn)
 {
-protected:
-    void SetUp() override { SimClient::resetAll(); }
-
-    void TearDown() override
-    {
-        if (app.isRunning()) {
-            expectNoErrorBox();
-            EXPECT_EQ(0, app.close()) << "exit code";
-        }
+    SimClient::resetAll();
+    for (unsigned n : {1, 3}) {
+        SimClient::vlxAdd(n);
+        SimClient::vlxSetDriverText(n, "Velmora Simulator " + std::to_string(n));
+        SimClient::krxAdd(n);
     }
-
-    // Starts the program and waits until the main dialog is there with its version text.
-    void startProgram(std::string const& arguments = std::string())
-    {
-        ASSERT_TRUE(app.start(arguments));
-        ASSERT_NE(nullptr, app.mainWindow()) << "no main window";
-        HWND version = app.mainControl(IDC_VERSION);
-        ASSERT_TRUE(
-            waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
-            << KrxApp::text(version);
-    }
-
-    HWND control(int id) { return app.mainControl(id); }
-
-    // The visible page is the Info page of that device (its driver text names the number).
-    void expectInfoPageOf(unsigned n)
-    {
-        EXPECT_EQ(0, app.selectedTab());
-        HWND page = app.waitPage(IDC_VLX_DRIVER_TEXT);
-        ASSERT_NE(nullptr, page) << "no Info page";
-        HWND text = GetDlgItem(page, IDC_VLX_DRIVER_TEXT);
-        EXPECT_TRUE(waitUntil([&] { return KrxApp::text(text) == driverText(n); }, 5000))
-            << KrxApp::text(text);
-    }
-
-    void expectNoErrorBox()
-    {
-        for (HWND box : app.dialogs())
-            ADD_FAILURE() << "unexpected dialog \"" << KrxApp::text(box)
-                          << "\": " << KrxApp::messageBoxText(box);
-    }
-
     KrxApp app;
-};
-
-}
-
-TEST_F(MainDialogE2ETest, NoDeviceHidesTheTabsAndSaysSo)
-{
-    startProgram();
+    ASSERT_TRUE(app.start("-s"));
     HWND main = app.mainWindow();
+    ASSERT_NE(nullptr, main) << "no window of class \"Velmora KRX-40 MainKlasse\"";
     EXPECT_EQ("Velmora KRX-40", KrxApp::text(main));
-    HWND list = control(IDC_DEVICE_LIST);
-    EXPECT_TRUE(KrxApp::comboTexts(list).empty());
-    EXPECT_EQ(CB_ERR, KrxApp::comboSelection(list));
-    EXPECT_FALSE(IsWindowVisible(control(IDC_TABS)));
-    EXPECT_EQ("Kein Gerät angeschlossen.", KrxApp::text(control(IDC_STATUS)));
-    EXPECT_EQ(nullptr, app.page());
-    EXPECT_TRUE(app.pages().empty());
-    // The tabs exist even so; only their control is hidden.
-    EXPECT_EQ(threeTabs, app.tabTexts());
-
-    // The main window's client area is exactly the dialog.
+    HWND version = app.mainControl(IDC_VERSION);
+    EXPECT_TRUE(waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
+        << KrxApp::text(version);
+    HWND devices = app.mainControl(IDC_DEVICE_LIST);
+    EXPECT_EQ((std::vector<std::string>{"1", "3"}), KrxApp::comboTexts(devices));
+    EXPECT_EQ(0, SendMessageW(devices, CB_GETCURSEL, 0, 0));
+    EXPECT_EQ(5, SendMessageW(app.mainControl(IDC_TABS), TCM_GETITEMCOUNT, 0, 0));
+    HWND text = GetDlgItem(app.waitPage(IDC_VLX_DRIVER_TEXT), IDC_VLX_DRIVER_TEXT);
+    EXPECT_TRUE(waitUntil([&] { return KrxApp::text(text) == "Velmora Simulator 1"; }, 10000))
+        << KrxApp::text(text);
+    // The main window's client area is exactly the dialog; its size is fixed.
     RECT client, dialog;
     ASSERT_TRUE(GetClientRect(main, &client));
-    ASSERT_TRUE(GetWindowRect(app.mainDialog(), &dialog));
+    ASSERT_TRUE(GetWindowRect(GetParent(devices), &dialog));
     EXPECT_EQ(dialog.right - dialog.left, client.right);
     EXPECT_EQ(dialog.bottom - dialog.top, client.bottom);
     LONG style = GetWindowLongA(main, GWL_STYLE);
     EXPECT_EQ(0, style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
     EXPECT_NE(0, style & WS_SYSMENU);
-    EXPECT_NE("", app.screenshot(main, "main-no-device"));
-}
+    EXPECT_NE("", app.screenshot(main, "main-window"));
 
-// The tab set follows service mode and whether a device numbered above 1 was found at start.
-struct TabCase
-{
-    std::vector<unsigned> devices;
-    char const* arguments;
-    Texts tabs;
-};
-
-class TabSetE2ETest : public MainDialogE2ETest, public ::testing::WithParamInterface<TabCase>
-{};
-
-TEST_P(TabSetE2ETest, ByDevicesAndServiceMode)
-{
-    TabCase const& c = GetParam();
-    Texts numbers;
-    for (unsigned n : c.devices) {
-        addDevice(n);
-        numbers.push_back(std::to_string(n));
-    }
-    startProgram(c.arguments);
-    HWND list = control(IDC_DEVICE_LIST);
-    EXPECT_EQ(numbers, KrxApp::comboTexts(list));
-    EXPECT_EQ(0, KrxApp::comboSelection(list));
-    EXPECT_EQ(c.tabs, app.tabTexts());
-    EXPECT_TRUE(IsWindowVisible(control(IDC_TABS)));
-    EXPECT_EQ("", KrxApp::text(control(IDC_STATUS)));
-    expectInfoPageOf(1);
-    expectNoErrorBox();
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, TabSetE2ETest,
-                         ::testing::Values(TabCase{{1, 3}, "", fourTabs},
-                                           TabCase{{1}, "", threeTabs},
-                                           TabCase{{1}, "-s", fiveTabs}));
-
-TEST_F(MainDialogE2ETest, SwitchingTabsDestroysTheOldPageBeforeTheNextOpensTheDevice)
-{
-    addDevice(1);
-    addDevice(3);
-    startProgram("-s");
-    expectInfoPageOf(1);
-    ASSERT_EQ(fiveTabs, app.tabTexts());
-    for (int round = 0; round < 2; ++round) {
-        for (int tab : {2, 0, 4, 1, 3}) {
-            HWND old = app.page();
-            ASSERT_TRUE(app.selectTab(tab)) << "tab " << tab;
-            // A page still holding its channel would make the next page's exclusive open
-            // fail with a sharing violation, which the page reports in a message box.
-            waitUntil([&] { return !app.dialogs().empty(); }, 300);
-            expectNoErrorBox();
-            if (!app.dialogs().empty())
-                return;
-            if (old != nullptr) {
-                EXPECT_FALSE(IsWindow(old)) << "tab " << tab;
-            }
-            EXPECT_LE(app.pages().size(), 1u) << "tab " << tab;
+    for (int tab : {2, 0, 4, 1, 3}) {
+        HWND old = app.page();
+        ASSERT_TRUE(app.selectTab(tab)) << "tab " << tab;
+        HWND now = nullptr;
+        EXPECT_TRUE(waitUntil(
+            [&] { return ((now = app.page()) != nullptr && now != old) || !app.dialogs().empty(); },
+            10000))
+            << "tab " << tab;
+        expectNoDialog(app);
+        if (!app.dialogs().empty())
+            break;
+        if (tab == 1) {
+            HWND edit = GetDlgItem(now, IDC_NEW_NUMBER);
+            EXPECT_TRUE(waitUntil([&] { return KrxApp::text(edit) == "1"; }, 10000))
+                << KrxApp::text(edit);
+            EXPECT_NE("", app.screenshot(main, "device-number-page"));
+        } else if (tab == 4) { // the loop test as a technician runs it, left running
+            KrxApp::press(GetDlgItem(now, IDC_LOOP_READ_THREAD));
+            KrxApp::press(GetDlgItem(now, IDC_LOOP_SEND_THREAD));
+            HWND received = GetDlgItem(now, IDC_LOOP_RECEIVED);
+            EXPECT_TRUE(
+                waitUntil([&] { return std::stoul(KrxApp::text(received)) >= 300; }, 20000));
+            EXPECT_NE("", app.screenshot(main, "vlx-test-page"));
         }
     }
-    // Pages that close their channel when they are left leave the device free.
+    // The terminal holds no channel until "Verbinden": the pages left before have closed theirs.
     EXPECT_TRUE(waitUntil([&] { return SimClient::vlxState(1).open == 0; }, 5000));
-    SimClient::vlxClearLog(1);
-    ASSERT_TRUE(app.selectTab(0));
-    expectInfoPageOf(1);
-    EXPECT_FALSE(SimClient::vlxLog(1).empty()) << "the new Info page did not read the device";
+
+    // The terminal: a real Enter key through the program's own message loop (where a dialog may
+    // take it for its default button), and traffic both ways as text, then as hex.
+    HWND page = app.waitPage(IDC_TERMINAL_INPUT), input = GetDlgItem(page, IDC_TERMINAL_INPUT);
+    HWND list = GetDlgItem(page, IDC_TERMINAL_OUTPUT), hex = GetDlgItem(page, IDC_TERMINAL_HEX);
+    SimClient::krxSetBlockingRead(1, true);
+    KrxApp::press(GetDlgItem(page, IDC_TERMINAL_CONNECT));
+    ASSERT_TRUE(waitUntil([] { return SimClient::krxState(1).waitingReads == 1; }, 10000));
+    std::vector<std::string> lines;
+    auto shows = [&](std::string const& line) {
+        lines.push_back(line);
+        return waitUntil([&] { return KrxApp::listTexts(list) == lines; }, 10000);
+    };
+    // A click in the edit gives it the keys; the check box is set without taking them.
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(input, &r));
+    ASSERT_TRUE(RealInput::click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+    for (bool asHex : {false, true}) {
+        SendMessageW(hex, BM_SETCHECK, asHex ? BST_CHECKED : BST_UNCHECKED, 0);
+        KrxApp::type(input, "AB");
+        ASSERT_TRUE(RealInput::key(VK_RETURN));
+        EXPECT_TRUE(shows(asHex ? ">41 42 0d " : ">AB"));
+        SimClient::krxFeed(1, "Hi\r\n\xE4");
+        EXPECT_TRUE(shows(asHex ? "<48 69 0d 0a e4 " : "<Hi   "));
+        EXPECT_NE("", app.screenshot(page, asHex ? "terminal-hex" : "terminal-text"));
+    }
+    EXPECT_EQ(0, app.close()) << "exit code";
+    SimClient::resetAll();
 }
 
 // The version is written once, in the project: the version resource of the program file carries
-// the same numbers and text as the "Version:" line that every test here waits for.
+// the same numbers and text as the "Version:" line of the main dialog.
 TEST(ProgramVersionTest, VersionResourceMatchesTheVersionText)
 {
     char text[16];

@@ -1,5 +1,5 @@
-// The main dialog in this process, with recording pages instead of the real ones: the order in
-// which pages are destroyed and created, and where they are placed.
+// The main dialog in this process, with recording pages instead of the real ones: the tab sets,
+// the order in which pages are destroyed and created, and where they are placed.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,6 +11,7 @@
 
 #include "MainDialog.h"
 #include "PageFactory.h"
+#include "PageHost.h"
 #include "ProgramSettings.h"
 #include "SimClient.h"
 #include "resource.h"
@@ -33,24 +34,25 @@ public:
     int const kind;
 };
 
-// Service mode with devices 1 and 3: all five tabs, kind = index + 1.
 class MainDialogPagesTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        Window::setMainInstance(GetModuleHandleA(nullptr));
-        ProgramSettings::serviceMode = true;
-        SimClient::resetAll();
-        SimClient::vlxAdd(1);
-        SimClient::vlxAdd(3);
-        events.clear();
-        dialog.reset(new MainDialog(&host));
-    }
+    void SetUp() override { SimClient::resetAll(); }
     void TearDown() override
     {
+        dialog.reset();
         ProgramSettings::serviceMode = false;
         SimClient::resetAll();
+    }
+    // Makes the dialog with these command stations present; in service mode with devices 1 and
+    // 3 it has all five tabs, kind = index + 1.
+    void start(std::vector<unsigned> const& devices = {1, 3}, bool service = true)
+    {
+        ProgramSettings::serviceMode = service;
+        for (unsigned n : devices)
+            SimClient::vlxAdd(n);
+        events.clear();
+        dialog.reset(new MainDialog(&host.window));
     }
 
     HWND item(int id) { return GetDlgItem(dialog->getHwnd(), id); }
@@ -67,10 +69,22 @@ protected:
         GetDlgItemTextA(dialog->getHwnd(), IDC_STATUS, status, sizeof status);
         return (IsWindowVisible(item(IDC_TABS)) ? "tabs, " : "no tabs, ") + std::string(status);
     }
+    Events tabTexts()
+    {
+        Events texts;
+        for (int i = 0; i < SendMessageA(item(IDC_TABS), TCM_GETITEMCOUNT, 0, 0); ++i) {
+            char text[32] = "";
+            TCITEMA tab = {};
+            tab.mask = TCIF_TEXT;
+            tab.pszText = text;
+            tab.cchTextMax = sizeof text;
+            SendMessageA(item(IDC_TABS), TCM_GETITEMA, i, LPARAM(&tab));
+            texts.push_back(text);
+        }
+        return texts;
+    }
 
-    Window host{CreateWindowExA(0, "STATIC", "Host", WS_POPUP | WS_VISIBLE, 0, 0, 700, 500, nullptr,
-                                nullptr, nullptr, nullptr),
-                nullptr};
+    PageHost host;
     std::unique_ptr<MainDialog> dialog;
 };
 
@@ -83,6 +97,7 @@ Dialog* createPage(int kind, Window* parent, unsigned char deviceNumber)
 
 TEST_F(MainDialogPagesTest, PageSitsInTheTabAreaInItsOwnSizeAndIsShown)
 {
+    start();
     HWND page = FindWindowExA(item(IDC_TABS), nullptr, "#32770", nullptr);
     ASSERT_NE(nullptr, page);
     EXPECT_TRUE(IsWindowVisible(page));
@@ -98,6 +113,7 @@ TEST_F(MainDialogPagesTest, PageSitsInTheTabAreaInItsOwnSizeAndIsShown)
 
 TEST_F(MainDialogPagesTest, OldPageGoesBeforeTheNewOneComes)
 {
+    start();
     EXPECT_EQ(Events({"create 1 1"}), events);
     int shown = PAGE_INFO;
     for (int index : {4, 1, 3, 0, 2}) {
@@ -137,17 +153,34 @@ TEST_F(MainDialogPagesTest, OldPageGoesBeforeTheNewOneComes)
     EXPECT_EQ(Events({"destroy 1"}), events);
 }
 
-// Outside service mode the tab "Gerätenummer" comes only for a device above 1 found at the
-// start, not for one found later.
-TEST_F(MainDialogPagesTest, DeviceFoundLaterAddsNoTab)
+// The tab set follows service mode and whether a device numbered above 1 was found at the start;
+// outside service mode a device found later ("Aktualisieren") adds no tab "Gerätenummer".
+struct TabCase
 {
-    ProgramSettings::serviceMode = false;
-    SimClient::vlxRemove(3);
-    dialog.reset();
-    dialog.reset(new MainDialog(&host));
-    EXPECT_EQ(3, SendMessageA(item(IDC_TABS), TCM_GETITEMCOUNT, 0, 0));
+    std::vector<unsigned> devices;
+    bool service;
+    Events tabs;
+};
+
+class TabSetTest : public MainDialogPagesTest, public ::testing::WithParamInterface<TabCase>
+{};
+
+TEST_P(TabSetTest, ByDevicesAtStartAndServiceMode)
+{
+    start(GetParam().devices, GetParam().service);
+    EXPECT_EQ(GetParam().tabs, tabTexts());
     SimClient::vlxAdd(7);
     send(IDC_REFRESH, BN_CLICKED);
-    EXPECT_EQ(2, SendMessageA(item(IDC_DEVICE_LIST), CB_GETCOUNT, 0, 0));
-    EXPECT_EQ(3, SendMessageA(item(IDC_TABS), TCM_GETITEMCOUNT, 0, 0));
+    EXPECT_EQ(LRESULT(GetParam().devices.size() + 1),
+              SendMessageA(item(IDC_DEVICE_LIST), CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(GetParam().tabs, tabTexts());
 }
+
+Events const threeTabs = {"Info", "Update", "KRX-40 Terminal"};
+Events const fourTabs = {"Info", "Gerätenummer", "Update", "KRX-40 Terminal"};
+Events const fiveTabs = {"Info", "Gerätenummer", "Update", "KRX-40 Terminal", "VLX-Test"};
+INSTANTIATE_TEST_SUITE_P(Cases, TabSetTest,
+                         ::testing::Values(TabCase{{}, false, threeTabs},
+                                           TabCase{{1}, false, threeTabs},
+                                           TabCase{{1, 3}, false, fourTabs},
+                                           TabCase{{1}, true, fiveTabs}));

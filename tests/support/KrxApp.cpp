@@ -117,44 +117,35 @@ bool KrxApp::isRunning()
     return process.hProcess != nullptr && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-HWND KrxApp::mainWindow(DWORD timeoutMs)
+HWND KrxApp::waitFor(std::function<HWND()> find, DWORD timeoutMs)
 {
     HWND found = nullptr;
-    waitUntil(
-        [&] {
-            std::vector<HWND> all = topWindows(process.dwProcessId, mainClass.c_str(), nullptr);
-            found = all.empty() ? nullptr : all.front();
-            return found != nullptr || !isRunning();
-        },
-        timeoutMs);
+    waitUntil([&] { return (found = find()) != nullptr || !isRunning(); }, timeoutMs);
     return found;
 }
 
-HWND KrxApp::mainDialog(DWORD timeoutMs)
+HWND KrxApp::mainWindow(DWORD timeoutMs)
 {
-    HWND main = mainWindow(timeoutMs);
-    return main == nullptr ? nullptr : FindWindowExA(main, nullptr, "#32770", nullptr);
+    return waitFor(
+        [&] {
+            std::vector<HWND> all = topWindows(process.dwProcessId, mainClass.c_str(), nullptr);
+            return all.empty() ? nullptr : all.front();
+        },
+        timeoutMs);
 }
 
 HWND KrxApp::mainControl(int id, DWORD timeoutMs)
 {
-    HWND dialog = mainDialog(timeoutMs);
-    return dialog == nullptr ? nullptr : GetDlgItem(dialog, id);
-}
-
-std::vector<HWND> KrxApp::pages()
-{
-    std::vector<HWND> all;
-    HWND t = tabs();
-    for (HWND p = t ? FindWindowExA(t, nullptr, "#32770", nullptr) : nullptr; p != nullptr;
-         p = FindWindowExA(t, p, "#32770", nullptr))
-        all.push_back(p);
-    return all;
+    HWND main = mainWindow(timeoutMs);
+    return main == nullptr ? nullptr
+                           : GetDlgItem(FindWindowExA(main, nullptr, "#32770", nullptr), id);
 }
 
 HWND KrxApp::page()
 {
-    for (HWND p : pages())
+    HWND t = tabs();
+    for (HWND p = t ? FindWindowExA(t, nullptr, "#32770", nullptr) : nullptr; p != nullptr;
+         p = FindWindowExA(t, p, "#32770", nullptr))
         if (IsWindowVisible(p))
             return p;
     return nullptr;
@@ -162,11 +153,12 @@ HWND KrxApp::page()
 
 HWND KrxApp::waitPage(int controlId, DWORD timeoutMs)
 {
-    HWND found = nullptr;
-    auto shown = [&] {
-        return (found = page()) != nullptr && GetDlgItem(found, controlId) != nullptr;
-    };
-    return waitUntil(shown, timeoutMs) ? found : nullptr;
+    return waitFor(
+        [&] {
+            HWND p = page();
+            return p != nullptr && GetDlgItem(p, controlId) != nullptr ? p : nullptr;
+        },
+        timeoutMs);
 }
 
 std::vector<HWND> KrxApp::dialogs()
@@ -185,9 +177,7 @@ HWND KrxApp::findDialog(std::string const& caption, int withControl)
 
 HWND KrxApp::waitDialog(std::string const& caption, DWORD timeoutMs, int withControl)
 {
-    HWND found = nullptr;
-    waitUntil([&] { return (found = findDialog(caption, withControl)) != nullptr; }, timeoutMs);
-    return found;
+    return waitFor([&] { return findDialog(caption, withControl); }, timeoutMs);
 }
 
 std::string KrxApp::messageBoxText(HWND box)
@@ -243,17 +233,8 @@ std::vector<std::string> KrxApp::tabTexts()
 bool KrxApp::selectTab(int index)
 {
     HWND t = tabs();
-    RemoteBlock block(process.hProcess, sizeof(RECT));
-    RECT r;
-    if (t == nullptr || !block.ok() ||
-        !SendMessageA(t, TCM_GETITEMRECT, index, reinterpret_cast<LPARAM>(block.at(0))) ||
-        !block.read(0, &r, sizeof(RECT)))
-        return false;
-    LPARAM point = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    if (!PostMessageA(t, WM_LBUTTONDOWN, MK_LBUTTON, point) ||
-        !PostMessageA(t, WM_LBUTTONUP, 0, point))
-        return false;
-    return waitUntil([&] { return selectedTab() == index; }, 5000);
+    return t != nullptr && PostMessageA(t, TCM_SETCURFOCUS, index, 0) &&
+        waitUntil([&] { return selectedTab() == index; }, 5000);
 }
 
 bool KrxApp::selectTab(std::string const& wanted)
@@ -291,11 +272,6 @@ std::vector<std::string> KrxApp::comboTexts(HWND combo)
 std::vector<std::string> KrxApp::listTexts(HWND list)
 {
     return itemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
-}
-
-int KrxApp::comboSelection(HWND combo)
-{
-    return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
 }
 
 bool KrxApp::pickCombo(HWND combo, int index)
@@ -346,12 +322,6 @@ std::string KrxApp::className(HWND window)
     char name[256] = "";
     GetClassNameA(window, name, sizeof(name));
     return name;
-}
-
-bool KrxApp::responsive(HWND window, DWORD timeoutMs)
-{
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
 }
 
 std::string KrxApp::screenshot(HWND window, std::string const& name)

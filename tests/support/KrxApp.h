@@ -33,13 +33,11 @@ public:
     bool startProgram(std::string const& windowsPath, std::string const& arguments);
     bool isRunning();
 
-    // The visible main window; the main dialog (its #32770 child) and a control of it.
+    // The visible main window, and a control of its main dialog (its #32770 child).
     HWND mainWindow(DWORD timeoutMs = 20000);
-    HWND mainDialog(DWORD timeoutMs = 20000);
     HWND mainControl(int id, DWORD timeoutMs = 20000);
-    // The page dialogs inside the tab control, visible or not; the visible one, or null;
-    // waitPage waits for one that has a control with this id.
-    std::vector<HWND> pages();
+    // The visible page dialog inside the tab control, or null; waitPage waits for one that has a
+    // control with this id.
     HWND page();
     HWND waitPage(int controlId, DWORD timeoutMs = 10000);
 
@@ -54,9 +52,9 @@ public:
     // a message in *error.
     std::string answer(std::string const& caption, int button, DWORD timeoutMs, std::string* error);
 
-    int selectedTab();
     std::vector<std::string> tabTexts();
-    // Clicks the middle of the tab's rectangle; the tab control sends its own notifications.
+    // Posted TCM_SETCURFOCUS: the tab control notifies its parent as after a click (a sent one
+    // would block the test while the program shows a box on the way).
     bool selectTab(int index);
     bool selectTab(std::string const& text);
 
@@ -64,7 +62,6 @@ public:
     // processes). pickCombo tells the parent with CBN_SELCHANGE, as a pick with the mouse does.
     static std::vector<std::string> comboTexts(HWND combo);
     static std::vector<std::string> listTexts(HWND list); // list box lines, also through W
-    static int comboSelection(HWND combo);
     static bool pickCombo(HWND combo, int index);
 
     static std::string text(HWND window);
@@ -75,8 +72,6 @@ public:
     // Depth-first search below root for a control with this id.
     static HWND findChild(HWND root, int id);
     static std::string className(HWND window);
-    // True when the window's process answers a message within the time.
-    static bool responsive(HWND window, DWORD timeoutMs = 2000);
 
     // Saves the window's area of the screen as a 24-bit BMP under KRX_ARTEFACTS/screenshots;
     // returns the file's path, or "" (also when the capture is of one colour only: blank).
@@ -89,6 +84,9 @@ public:
 
 private:
     HWND tabs() { return mainControl(1004, 0); }
+    int selectedTab();
+    // Waits until find returns a window or the program has ended; the window, or null.
+    HWND waitFor(std::function<HWND()> find, DWORD timeoutMs);
     static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg,
                                               UINT textMsg);
     std::string mainClass;
