@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -170,12 +171,14 @@ TEST_F(TerminalPageTest, FloodKeepsThePageAnsweringAndStopsInTime)
                 late += !SendMessageTimeoutA(dialog, WM_NULL, 0, 0, SMTO_NORMAL, 1000, &result);
             done = true;
         });
+        LRESULT most = 0;
         waitUntil(
             [&] {
-                EXPECT_LE(SendMessageW(item(IDC_TERMINAL_OUTPUT), LB_GETCOUNT, 0, 0), 100);
+                most = std::max(most, SendMessageW(item(IDC_TERMINAL_OUTPUT), LB_GETCOUNT, 0, 0));
                 return false;
             },
             3000);
+        EXPECT_LE(most, 100);
         flooding = false;
         // The prober may still wait for an answer from this thread.
         waitUntil([&] { return done.load(); }, 5000);
