@@ -200,12 +200,6 @@ std::string KrxApp::answer(std::string const& caption, int button, DWORD timeout
     return boxText;
 }
 
-int KrxApp::selectedTab()
-{
-    HWND t = tabs();
-    return t == nullptr ? -1 : static_cast<int>(SendMessageA(t, TCM_GETCURSEL, 0, 0));
-}
-
 std::vector<std::string> KrxApp::tabTexts()
 {
     std::vector<std::string> texts;
@@ -234,7 +228,7 @@ bool KrxApp::selectTab(int index)
 {
     HWND t = tabs();
     return t != nullptr && PostMessageA(t, TCM_SETCURFOCUS, index, 0) &&
-        waitUntil([&] { return selectedTab() == index; }, 5000);
+        waitUntil([&] { return SendMessageA(t, TCM_GETCURSEL, 0, 0) == index; }, 5000);
 }
 
 bool KrxApp::selectTab(std::string const& wanted)

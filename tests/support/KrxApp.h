@@ -84,7 +84,6 @@ public:
 
 private:
     HWND tabs() { return mainControl(1004, 0); }
-    int selectedTab();
     // Waits until find returns a window or the program has ended; the window, or null.
     HWND waitFor(std::function<HWND()> find, DWORD timeoutMs);
     static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg,
