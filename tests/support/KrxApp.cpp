@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fstream>
 
@@ -169,8 +168,7 @@ std::vector<HWND> KrxApp::dialogs()
 HWND KrxApp::findDialog(std::string const& caption, int withControl)
 {
     for (HWND d : topWindows(process.dwProcessId, "#32770", caption.c_str()))
-        if (withControl == 0 ||
-            (GetDlgItem(d, std::abs(withControl)) != nullptr) == (withControl > 0))
+        if (withControl == 0 || GetDlgItem(d, withControl) != nullptr)
             return d;
     return nullptr;
 }
@@ -266,14 +264,6 @@ std::vector<std::string> KrxApp::comboTexts(HWND combo)
 std::vector<std::string> KrxApp::listTexts(HWND list)
 {
     return itemTexts(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
-}
-
-bool KrxApp::pickCombo(HWND combo, int index)
-{
-    if (SendMessageW(combo, CB_SETCURSEL, index, 0) != index)
-        return false;
-    WPARAM wParam = MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE);
-    return PostMessageW(GetParent(combo), WM_COMMAND, wParam, reinterpret_cast<LPARAM>(combo)) != 0;
 }
 
 std::string KrxApp::text(HWND window)

@@ -31,7 +31,6 @@ public:
     // Starts the program (KRX_PROGRAM_PATH) with this command line; startProgram any program.
     bool start(std::string const& arguments = std::string());
     bool startProgram(std::string const& windowsPath, std::string const& arguments);
-    bool isRunning();
 
     // The visible main window, and a control of its main dialog (its #32770 child).
     HWND mainWindow(DWORD timeoutMs = 20000);
@@ -42,7 +41,7 @@ public:
     HWND waitPage(int controlId, DWORD timeoutMs = 10000);
 
     // Visible top-level dialogs (#32770) of the program: all, or the first with this caption
-    // that has the control withControl (negative: that lacks it; 0: any).
+    // that has the control withControl (0: any).
     std::vector<HWND> dialogs();
     HWND findDialog(std::string const& caption, int withControl = 0);
     HWND waitDialog(std::string const& caption, DWORD timeoutMs = 10000, int withControl = 0);
@@ -52,17 +51,15 @@ public:
     // a message in *error.
     std::string answer(std::string const& caption, int button, DWORD timeoutMs, std::string* error);
 
-    std::vector<std::string> tabTexts();
     // Posted TCM_SETCURFOCUS: the tab control notifies its parent as after a click (a sent one
     // would block the test while the program shows a box on the way).
     bool selectTab(int index);
     bool selectTab(std::string const& text);
 
     // Combo entries through the W messages (the A forms lose all but one character across
-    // processes). pickCombo tells the parent with CBN_SELCHANGE, as a pick with the mouse does.
+    // processes).
     static std::vector<std::string> comboTexts(HWND combo);
     static std::vector<std::string> listTexts(HWND list); // list box lines, also through W
-    static bool pickCombo(HWND combo, int index);
 
     static std::string text(HWND window);
     // Posted BM_CLICK: a button that opens a modal dialog must not block the test.
@@ -83,7 +80,9 @@ public:
     long waitExit(DWORD timeoutMs);
 
 private:
+    bool isRunning();
     HWND tabs() { return mainControl(1004, 0); }
+    std::vector<std::string> tabTexts();
     // Waits until find returns a window or the program has ended; the window, or null.
     HWND waitFor(std::function<HWND()> find, DWORD timeoutMs);
     static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg,
