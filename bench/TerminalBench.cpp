@@ -69,8 +69,7 @@ int main(int argc, char** argv)
     SimClient::krxSetBlockingRead(DEVICE, true);
     KrxApp app;
     HWND page = nullptr;
-    if (!app.start() || !app.waitPage(IDC_VLX_DRIVER_TEXT, 20000) ||
-        !app.selectTab("KRX-40 Terminal") ||
+    if (!app.start() || !app.waitPage(IDC_VLX_DRIVER_TEXT, 20000) || !app.selectTab(2) ||
         (page = app.waitPage(IDC_TERMINAL_OUTPUT)) == nullptr) {
         std::fprintf(stderr, "the terminal page did not come up\n");
         return 1;

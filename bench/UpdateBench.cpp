@@ -43,7 +43,7 @@ double timedUpdate(std::vector<std::vector<unsigned char>>& payloads)
     KrxApp app;
     if (!app.start(""))
         return -1;
-    if (app.waitPage(IDC_VLX_DRIVER_TEXT) == NULL || !app.selectTab(std::string("Update")))
+    if (app.waitPage(IDC_VLX_DRIVER_TEXT) == NULL || !app.selectTab(1))
         return -1;
     HWND page = app.waitPage(IDC_FIRMWARE_UPDATE);
     if (page == NULL)

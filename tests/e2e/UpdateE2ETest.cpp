@@ -26,7 +26,7 @@ TEST(UpdateE2E, EmergencyDeviceIsUpdatedFromTheInfoPageAtStart)
     SimClient::vlxSetVersion(1, 1, 8, 0);
     KrxApp::press(ok);
     ASSERT_NE(nullptr, app.waitPage(IDC_KRX_DRIVER_TEXT, 20000));
-    ASSERT_TRUE(app.selectTab(std::string("Update")));
+    ASSERT_TRUE(app.selectTab(1)); // Info, Update, KRX-40 Terminal without service mode
     HWND page = app.waitPage(IDC_FIRMWARE_UPDATE, 20000);
     ASSERT_NE(nullptr, page);
     EXPECT_EQ("1.08", KrxApp::text(GetDlgItem(page, IDC_INSTALLED_VERSION)));

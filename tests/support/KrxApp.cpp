@@ -37,38 +37,6 @@ std::vector<HWND> topWindows(DWORD processId, char const* className, char const*
     return s.found;
 }
 
-// A block in the program's address space, for messages that carry pointers.
-class RemoteBlock
-{
-public:
-    RemoteBlock(HANDLE process, SIZE_T size)
-        : process(process),
-          address(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))
-    {
-    }
-    ~RemoteBlock()
-    {
-        if (address != nullptr)
-            VirtualFreeEx(process, address, 0, MEM_RELEASE);
-    }
-    char* at(SIZE_T offset) const { return static_cast<char*>(address) + offset; }
-    bool ok() const { return address != nullptr; }
-    bool write(SIZE_T offset, void const* data, SIZE_T size)
-    {
-        SIZE_T done = 0;
-        return WriteProcessMemory(process, at(offset), data, size, &done) && done == size;
-    }
-    bool read(SIZE_T offset, void* data, SIZE_T size)
-    {
-        SIZE_T done = 0;
-        return ReadProcessMemory(process, at(offset), data, size, &done) && done == size;
-    }
-
-private:
-    HANDLE process;
-    void* address;
-};
-
 }
 
 KrxApp::~KrxApp()
@@ -198,44 +166,11 @@ std::string KrxApp::answer(std::string const& caption, int button, DWORD timeout
     return boxText;
 }
 
-std::vector<std::string> KrxApp::tabTexts()
-{
-    std::vector<std::string> texts;
-    HWND t = tabs();
-    int const textSize = 256;
-    RemoteBlock block(process.hProcess, sizeof(TCITEMA) + textSize);
-    if (t == nullptr || !block.ok())
-        return texts;
-    int count = static_cast<int>(SendMessageA(t, TCM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        TCITEMA item = {};
-        item.mask = TCIF_TEXT;
-        item.pszText = block.at(sizeof(TCITEMA));
-        item.cchTextMax = textSize;
-        char buffer[textSize] = "";
-        bool read = block.write(0, &item, sizeof(item)) &&
-            block.write(sizeof(TCITEMA), buffer, textSize) &&
-            SendMessageA(t, TCM_GETITEMA, i, reinterpret_cast<LPARAM>(block.at(0))) &&
-            block.read(sizeof(TCITEMA), buffer, textSize);
-        texts.push_back(read ? std::string(buffer, strnlen(buffer, textSize)) : "<unreadable>");
-    }
-    return texts;
-}
-
 bool KrxApp::selectTab(int index)
 {
     HWND t = tabs();
     return t != nullptr && PostMessageA(t, TCM_SETCURFOCUS, index, 0) &&
         waitUntil([&] { return SendMessageA(t, TCM_GETCURSEL, 0, 0) == index; }, 5000);
-}
-
-bool KrxApp::selectTab(std::string const& wanted)
-{
-    std::vector<std::string> texts = tabTexts();
-    for (size_t i = 0; i < texts.size(); ++i)
-        if (texts[i] == wanted)
-            return selectTab(static_cast<int>(i));
-    return false;
 }
 
 std::vector<std::string> KrxApp::itemTexts(HWND box, UINT countMsg, UINT lengthMsg, UINT textMsg)

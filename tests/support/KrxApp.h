@@ -52,9 +52,9 @@ public:
     std::string answer(std::string const& caption, int button, DWORD timeoutMs, std::string* error);
 
     // Posted TCM_SETCURFOCUS: the tab control notifies its parent as after a click (a sent one
-    // would block the test while the program shows a box on the way).
+    // would block the test while the program shows a box on the way). The tabs' texts are the
+    // main dialog's in-process test's matter; callers wait for the page by one of its controls.
     bool selectTab(int index);
-    bool selectTab(std::string const& text);
 
     // Combo entries through the W messages (the A forms lose all but one character across
     // processes).
@@ -82,7 +82,6 @@ public:
 private:
     bool isRunning();
     HWND tabs() { return mainControl(1004, 0); }
-    std::vector<std::string> tabTexts();
     // Waits until find returns a window or the program has ended; the window, or null.
     HWND waitFor(std::function<HWND()> find, DWORD timeoutMs);
     static std::vector<std::string> itemTexts(HWND box, UINT countMsg, UINT lengthMsg,
