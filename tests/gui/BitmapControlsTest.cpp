@@ -126,8 +126,9 @@ TEST(BitmapDraw, EveryDepthAndSourceMatchesItsFile)
                 wrong += canvas.at(x + 2, y + 3) != (white ? background : expected.at(x, y));
             }
         EXPECT_EQ(0, wrong) << c.file;
-        if (c.mask)
+        if (c.mask) {
             EXPECT_GT(shownThrough, 100) << c.file;
+        }
         EXPECT_EQ(background, canvas.at(1, 2)) << c.file;
     }
     Bitmap missing(module, 4711);
