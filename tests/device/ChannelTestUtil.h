@@ -1,5 +1,5 @@
-// Helpers of the channel tests: what a simulated device received, the exception texts, and
-// threads with a time limit, so a hung request fails the test instead of the run.
+// Helpers of the channel tests: what a simulated device received, and threads with a time limit
+// so that a hung request fails the test instead of the run.
 #ifndef CHANNELTESTUTIL_H
 #define CHANNELTESTUTIL_H
 
@@ -12,7 +12,6 @@
 #include "ErrorText.h"
 #include "HandleCount.h"
 #include "SimClient.h"
-#include "Win32Exception.h"
 
 using Bytes = std::vector<unsigned char>;
 using Entry = std::pair<unsigned long, Bytes>;
@@ -36,18 +35,6 @@ inline bool requestArrived(bool krx, unsigned n, unsigned long code)
             if (r.code == code)
                 return true;
     return false;
-}
-
-// The text of the Win32Exception f throws, "" when it throws none.
-template <class F>
-std::string thrownText(F f)
-{
-    try {
-        f();
-    } catch (Win32Exception& e) {
-        return e.what();
-    }
-    return "";
 }
 
 // Runs a function on a thread of its own; one still running at the end is released by cancelling

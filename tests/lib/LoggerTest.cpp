@@ -4,9 +4,9 @@
 #include <regex>
 #include <vector>
 
+#include "ErrorText.h"
 #include "Logger.h"
 #include "TestFiles.h"
-#include "Win32Exception.h"
 
 // "YYYY.MM.DD hh:mm:ss": fixed widths, so stamps compare as text.
 static std::string now()
@@ -50,12 +50,9 @@ TEST(LoggerTest, WritesStampedLinesToTheRootOfCAppendsAndStaysAlone)
     {
         Logger logger(name);
         logger.log("zwei\nZeilen");
-        try {
-            Logger second(name);
-            ADD_FAILURE() << "the log file was opened twice for writing";
-        } catch (Win32Exception& e) {
-            EXPECT_EQ(static_cast<unsigned long>(ERROR_SHARING_VIOLATION), e.getCode()) << e.what();
-        }
+        unsigned long code = 0;
+        thrownText([&] { Logger second(name); }, &code);
+        EXPECT_EQ(static_cast<unsigned long>(ERROR_SHARING_VIOLATION), code) << "opened twice";
         // Read while the logger still holds the file: it is flushed and others may read it.
         EXPECT_EQ((std::vector<std::string>{"Firmwareupdate gestartet", "", "zwei\nZeilen"}),
                   texts(readWholeFile(path), from, now()));

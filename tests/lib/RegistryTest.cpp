@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Registry.h"
-#include "Win32Exception.h"
+#include "ErrorText.h"
 
 namespace
 {
@@ -98,13 +98,8 @@ TEST_F(RegistryTest, ReadsWithADefaultOnlyWhenTheNameMatchesByteForByte)
     EXPECT_EQ(store->getLong("wert", 0), 0);
     EXPECT_EQ(store->getLong("wert"), 42);
 
-    try {
-        store->getLong("Fehlt");
-        ADD_FAILURE() << "a missing value read without a default did not throw";
-    } catch (Win32Exception& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Fehler beim Zugriff auf die Registry.", 0), 0u)
-            << e.what();
-    }
+    std::string const missing = thrownText([&] { store->getLong("Fehlt"); });
+    EXPECT_EQ(missing.rfind("Fehler beim Zugriff auf die Registry.", 0), 0u) << missing;
     // More than 4 bytes do not fit a number.
     store->setString("Text", "Velmora");
     EXPECT_THROW(store->getLong("Text"), Win32Exception);
@@ -140,14 +135,10 @@ TEST_F(RegistryTest, SectionsAreCreatedAtOnceListedAndRemovedWithEverythingBelow
 
 TEST(RegistryOpen, AFailedOpenThrowsTheOpenError)
 {
-    try {
-        Registry broken(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234)),
-                        "Software\\KrxNirgends");
-        ADD_FAILURE() << "a key under an invalid parent opened";
-    } catch (Win32Exception& e) {
-        EXPECT_EQ(std::string(e.what()).rfind("Fehler beim Öffnen der Registry.", 0), 0u)
-            << e.what();
-    }
+    std::string const failure = thrownText([] {
+        Registry(reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x1234)), "Software\\KrxNirgends");
+    });
+    EXPECT_EQ(failure.rfind("Fehler beim Öffnen der Registry.", 0), 0u) << failure;
 }
 
 } // namespace

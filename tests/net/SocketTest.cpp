@@ -6,27 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include "ErrorText.h"
 #include "HandleCount.h"
 #include "NetPeer.h"
 #include "PrivateBytes.h"
 #include "net/ServerSocket.h"
 #include "net/SocketListener.h"
-#include "Win32Exception.h"
 
 namespace
 {
-
-std::string thrownBy(std::function<void()> const& call, unsigned long* code = nullptr)
-{
-    try {
-        call();
-    } catch (Win32Exception& e) {
-        if (code)
-            *code = e.getCode();
-        return e.what();
-    }
-    return "<nothing thrown>";
-}
 
 int threadCount()
 {
@@ -87,7 +75,7 @@ struct WatchedSocket : Socket
 TEST(SocketFailures, ExactTextsAndNothingLeftOpen)
 {
     Socket socket;
-    EXPECT_EQ(thrownBy([&] {
+    EXPECT_EQ(thrownText([&] {
                   socket.connect("krx-nohost.invalid", 80);
               }).rfind("Unbekannter Host. krx-nohost.invalid\n", 0),
               0u);
@@ -99,13 +87,13 @@ TEST(SocketFailures, ExactTextsAndNothingLeftOpen)
         freePort = probe.getPort();
         ASSERT_NE(freePort, 0u);
         unsigned long code = 0;
-        EXPECT_EQ(thrownBy([&] { ServerSocket again(freePort, true); }, &code)
+        EXPECT_EQ(thrownText([&] { ServerSocket again(freePort, true); }, &code)
                       .rfind("Winsock-Problem in Funktion 'bind'.\n", 0),
                   0u);
         EXPECT_EQ(code, static_cast<unsigned long>(WSAEADDRINUSE));
     }
     unsigned long code = 0;
-    EXPECT_EQ(thrownBy([&] { socket.connect("127.0.0.1", freePort); }, &code)
+    EXPECT_EQ(thrownText([&] { socket.connect("127.0.0.1", freePort); }, &code)
                   .rfind("Die Verbindung zum Server konnte nicht hergestellt werden!\n", 0),
               0u);
     EXPECT_EQ(code, static_cast<unsigned long>(WSAECONNREFUSED));

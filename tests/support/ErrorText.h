@@ -1,10 +1,13 @@
-// The texts of Win32 errors as the program shows them, built from the system's own description.
+// The texts of Win32 errors as the program shows them, built from the system's own description,
+// and the text a call throws.
 #ifndef ERRORTEXT_H
 #define ERRORTEXT_H
 
 #include <windows.h>
 
 #include <string>
+
+#include "Win32Exception.h"
 
 // What the system says for an error code on this machine, or "".
 inline std::string systemErrorText(DWORD code)
@@ -23,6 +26,20 @@ inline std::string systemErrorText(DWORD code)
 inline std::string errorMessage(std::string const& text, DWORD code)
 {
     return text + "\n" + systemErrorText(code) + "(Fehlercode: " + std::to_string(code) + ")";
+}
+
+// The text of the Win32Exception f throws, "" when it throws none; its code into *code.
+template <class F>
+std::string thrownText(F f, unsigned long* code = nullptr)
+{
+    try {
+        f();
+    } catch (Win32Exception& e) {
+        if (code)
+            *code = e.getCode();
+        return e.what();
+    }
+    return "";
 }
 
 #endif
