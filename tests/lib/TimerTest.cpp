@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <vector>
 
 #include "HandleCount.h"
 #include "ThreadTimer.h"
 #include "Timer.h"
+#include "WineWait.h"
 
 namespace
 {
@@ -26,22 +26,6 @@ protected:
             killTimer(id);
     }
 };
-
-// The timers call back from this thread's message dispatching: served until `done` holds or the
-// time is up.
-bool pumpMessages(
-    DWORD milliseconds, std::function<bool()> const& done = [] { return false; })
-{
-    MSG msg;
-    for (DWORD end = GetTickCount() + milliseconds, now; !done();) {
-        if (static_cast<LONG>(end - (now = GetTickCount())) <= 0)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, end - now, QS_ALLINPUT);
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-    }
-    return true;
-}
 
 class ThreadWecker : public ThreadTimer
 {
@@ -86,8 +70,9 @@ TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
     ASSERT_TRUE(fastId && slowId && fastId != slowId) << fastId << ", " << slowId;
     fast.killTimer(fastId + 1000); // unknown ids are harmless
     fast.killTimer(0);
-    // Served until the slow timer has fired three times, however loaded the machine is.
-    EXPECT_TRUE(pumpMessages(20000, [&] { return slow.seen.size() >= 3; }));
+    // The timers call back from this thread's message dispatching, served until the slow timer has
+    // fired three times, however loaded the machine is.
+    EXPECT_TRUE(waitUntil([&] { return slow.seen.size() >= 3; }, 20000));
     fast.killTimer(fastId);
     slow.killTimer(slowId);
     slow.killTimer(slowId);
@@ -97,7 +82,7 @@ TEST(TimerTest, EachObjectGetsOnlyItsOwnIdsUntilKilled)
     EXPECT_EQ(std::vector<UINT_PTR>(fast.seen.size(), fastId), fast.seen);
     EXPECT_EQ(std::vector<UINT_PTR>(slow.seen.size(), slowId), slow.seen);
     size_t count = fast.seen.size() + slow.seen.size();
-    pumpMessages(200);
+    waitUntil([] { return false; }, 200);
     EXPECT_EQ(count, fast.seen.size() + slow.seen.size()) << "killed timers still fire";
 }
 
@@ -133,12 +118,9 @@ TEST(ThreadTimerTest, CancelsBeforeAndWhileFiringLeakNothingCallbacksRunOnTheTim
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(late.entered, 10000))
         << "the later timer never called back";
     EXPECT_EQ(0, early.calls.load()) << "cancelled before its delay, it still called back";
-    // Timer threads close their handles as they end, after the callback: wait for that (a count
-    // walks the handle table, so only a few of them).
-    for (int i = 0; i < 500 && !late.finished; ++i)
-        Sleep(10);
-    for (int i = 0; i < 20 && openHandles() != handles; ++i)
-        Sleep(100);
+    // Timer threads close their handles as they end, after the callback: wait for that.
+    waitUntil([&] { return late.finished.load(); }, 5000);
+    waitUntil([&] { return openHandles() == handles; }, 10000);
     EXPECT_EQ(handles, openHandles()) << "handles leaked";
     EXPECT_EQ(250, forced) << "callbacks that never came";
     for (int i = 0; i < 1000; ++i) {
