@@ -1,23 +1,24 @@
+// Where the firmware comes from: the built-in resource, a file, and the choice between them.
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "HexTestUtil.h"
+#include "LoadUpdateData.h"
 #include "TestFiles.h"
 #include "Win32Exception.h"
+#include "Window.h"
 
 namespace
 {
-// The resource's text is a firmware's: 475 data records ended by CR LF, then the end record
-// without a line end; it gives version 1.08 in cells 0x7000 and 0x7001 and the three top cells.
+// The resource's text is a firmware's, read whole, with the three top cells (its version is
+// checked by the loading test below).
 TEST(FirmwareBuiltInImageTest, IsReadFromItsResource)
 {
-    std::string text = builtInText();
-    EXPECT_EQ(21024u, text.size());
-    EXPECT_EQ(475, std::count(text.begin(), text.end(), '\r'));
-    EXPECT_EQ(std::string("\r\n") + END_RECORD, text.substr(text.size() - 13));
     IntelHexData hex(GetModuleHandleA(nullptr), IDR_FIRMWARE);
     Cells c = parseHex(hex).cells;
     ASSERT_EQ(FULL_IMAGE, c.size());
-    EXPECT_EQ(Cells({1, 8}), Cells(c.begin() + 0x7000, c.begin() + 0x7002));
+    EXPECT_TRUE(parseText(builtInText()).cells == c) << "not the resource's whole text";
     EXPECT_EQ(7419, std::count_if(c.begin(), c.end(), [](unsigned short v) { return v < 0x100; }));
     EXPECT_EQ(0, std::count(c.begin() + 0x7FFD, c.end(), EMPTY));
     IntelHexData missing(GetModuleHandleA(nullptr), 4711);
@@ -41,5 +42,54 @@ TEST(FirmwareHexFileTest, ReadsTheWholeFileAloneIntoACopyOfItsOwn)
     writeWholeFile(path, "broken");
     EXPECT_TRUE(DeleteFileA(path.c_str())) << GetLastError();
     EXPECT_TRUE(imageWith(0x7000, "\1\x09") == parseHex(hex).cells);
+}
+
+// The version bytes of an image ("1.8" built in, "2.66" in the test's file), or its failure.
+std::string version(IntelHexData* data)
+{
+    ParseResult r = parseHex(*data);
+    return r.ok() ? std::to_string(r.cells[0x7000]) + "." + std::to_string(r.cells[0x7001])
+                  : r.error;
+}
+
+// Loads with `path` as the firmware file path: the description, a blank, the image's version.
+std::string load(std::string const& path)
+{
+    Window::setMainInstance(GetModuleHandleA(nullptr)); // as WinMain does: the resource's module
+    char description[UPDATE_DESCRIPTION_SIZE];
+    memset(description, 0x7E, sizeof description);
+    std::unique_ptr<IntelHexData> data(loadUpdateData(description, path.c_str()));
+    EXPECT_TRUE(memchr(description, 0, sizeof description)) << "description without NUL";
+    return std::string(description, strnlen(description, sizeof description)) + " " +
+        (data ? version(data.get()) : "no object");
+}
+
+std::string const FILE_TEXT = hexRecord(0x7000, 0, "\x02\x42") + "\r\n" + END_RECORD;
+
+TEST(FirmwareLoadUpdateDataTest, FileWhenItCanBeOpenedElseTheBuiltInImageSilently)
+{
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
+    std::string path = scratchPath("fwload"), broken = path + ".broken",
+                relative = ".\\fwload_" + std::to_string(GetCurrentProcessId()) + ".hex";
+    writeWholeFile(path, FILE_TEXT);
+    writeWholeFile(relative, FILE_TEXT);
+    writeWholeFile(broken, "Das ist keine Firmware.");
+    for (std::pair<std::string, std::string> c :
+         {std::make_pair(std::string(), std::string("intern 1.8")),
+          {path, path + " 2.66"},
+          {relative, relative + " 2.66"},
+          {broken, broken + " Unerwartetes Datenende."},
+          {path + ".missing", "intern 1.8"},
+          {folder, "intern 1.8"},
+          {std::string(folder) + "nirgends\\firmware.hex", "intern 1.8"}})
+        EXPECT_EQ(c.second, load(c.first)) << "path \"" << c.first << "\"";
+    // A file that another holder keeps to itself is passed over like a missing one.
+    HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, holder);
+    EXPECT_EQ("intern 1.8", load(path));
+    CloseHandle(holder);
+    for (std::string const& p : {path, broken, relative})
+        DeleteFileA(p.c_str());
 }
 }
