@@ -1,5 +1,5 @@
-// The simulated command station and simctl where the channel tests do not look: removal while
-// open, a log longer than an update, and simctl as a person or a script uses it.
+// The simulated command station, through its channel, and simctl where the channel tests do not
+// look: removal while open, a log longer than an update, and simctl as a person or a script uses it.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,40 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "ErrorText.h"
 #include "SimClient.h"
 #include "VlxUsbCodes.h"
+#include "VlxUsbDriver.h"
 #include "WineWait.h"
 
 namespace
 {
 
-// \\.\VlxUsb<n> opened for requests that complete at once; error: why the open failed, else 0;
-// request(): the error of one request, 0 when it succeeded.
-struct VlxDevice
+// The error code of a failed firmware block of `length` bytes on the channel, 0 when it succeeds.
+unsigned long blockFailure(VlxUsbDriver& channel, unsigned char const* block = nullptr,
+                           unsigned char length = 0)
 {
-    explicit VlxDevice(unsigned n)
-        : h(CreateFileA(("\\\\.\\VlxUsb" + std::to_string(n)).c_str(), GENERIC_READ | GENERIC_WRITE,
-                        0, nullptr, OPEN_EXISTING, 0, nullptr)),
-          error(h == INVALID_HANDLE_VALUE ? GetLastError() : 0)
-    {
-    }
-    ~VlxDevice()
-    {
-        if (!error)
-            CloseHandle(h);
-    }
-    DWORD request(DWORD code, void const* in = nullptr, DWORD inSize = 0, void* out = nullptr,
-                  DWORD outSize = 0)
-    {
-        DWORD n;
-        SetLastError(0xdeadbeef);
-        return DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &n, nullptr)
-            ? 0
-            : GetLastError();
-    }
-    HANDLE h;
-    DWORD error;
-};
+    unsigned long code = 0;
+    thrownText([&] { channel.writeFirmwareBlock(block, length); }, &code);
+    return code;
+}
 
 // Runs the build folder's simctl.exe (Wine maps the Unix root to Z:); its exit code, or
 // 0xFFFFFFFF when it did not start or end, and its standard output and error in output.
@@ -83,27 +66,25 @@ TEST_F(SimDriverTest, RemovedWhileOpenTheOldHandleStaysDead)
 {
     SimClient::vlxAdd(9);
     {
-        VlxDevice first(9);
-        ASSERT_EQ(0u, first.error);
+        VlxUsbDriver first(9);
         SimClient::vlxRemove(9);
-        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), first.request(VLX_WRITE_FIRMWARE_BLOCK));
-        EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), VlxDevice(9).error);
+        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), blockFailure(first));
+        EXPECT_FALSE(VlxUsbDriver::isPresent(9));
         // Plugged in again while the old handle is still open: a new device, the old handle stays dead.
         SimClient::vlxAdd(9);
-        VlxDevice again(9);
-        ASSERT_EQ(0u, again.error);
-        EXPECT_EQ(0u, again.request(VLX_WRITE_FIRMWARE_BLOCK));
-        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), first.request(VLX_WRITE_FIRMWARE_BLOCK));
+        VlxUsbDriver again(9);
+        EXPECT_EQ(0u, blockFailure(again));
+        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), blockFailure(first));
     }
-    EXPECT_EQ(0u, VlxDevice(9).request(VLX_WRITE_FIRMWARE_BLOCK))
-        << "closing frees the device for the next open";
+    VlxUsbDriver next(9);
+    EXPECT_EQ(0u, blockFailure(next)) << "closing frees the device for the next open";
 }
 
 TEST_F(SimDriverTest, AWholeFirmwareUpdateComesBackInOrderAcrossPages)
 {
     SimClient::vlxAdd(200);
-    VlxDevice d(200);
-    ASSERT_EQ(0u, d.error);
+    VlxUsbDriver channel(200);
+    SimClient::vlxClearLog(200);
     // More requests than an update makes (about 1500), payloads of 0 to 35 bytes whose bytes
     // encode their index.
     unsigned const count = 2000;
@@ -111,7 +92,7 @@ TEST_F(SimDriverTest, AWholeFirmwareUpdateComesBackInOrderAcrossPages)
         unsigned char block[35];
         for (unsigned k = 0; k < i % 36; ++k)
             block[k] = static_cast<unsigned char>(i + k);
-        ASSERT_EQ(0u, d.request(VLX_WRITE_FIRMWARE_BLOCK, block, i % 36)) << i;
+        ASSERT_EQ(0u, blockFailure(channel, block, i % 36)) << i;
     }
     // 1 KB pages: dozens of pages; 30 bytes: smaller than most entries, so the reader must grow.
     for (unsigned long pageSize : {1024ul, 30ul, 256ul * 1024}) {
@@ -153,15 +134,14 @@ TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
                                 s.serial[2]}));
     ASSERT_EQ(0u, simctl("vlx fail 250 firmware --after 1", output)) << output;
     {
-        VlxDevice d(250);
-        char text[64] = {};
-        EXPECT_EQ(0u, d.request(VLX_GET_DRIVER_INFO, nullptr, 0, text, sizeof text));
-        EXPECT_STREQ("Treiber!", text);
+        VlxUsbDriver channel(250);
+        SimClient::vlxClearLog(250);
+        EXPECT_STREQ("Treiber!", channel.getDriverInfo());
         unsigned char const block[3] = {0x01, 0x00, 0x70};
-        EXPECT_EQ(0u, d.request(VLX_WRITE_FIRMWARE_BLOCK, block, 3));
-        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), d.request(VLX_WRITE_FIRMWARE_BLOCK, block, 1))
+        EXPECT_EQ(0u, blockFailure(channel, block, 3));
+        EXPECT_EQ(DWORD(ERROR_DEVICE_NOT_CONNECTED), blockFailure(channel, block, 1))
             << "the one after 1";
-        EXPECT_EQ(0u, d.request(VLX_WRITE_FIRMWARE_BLOCK)) << "that one only";
+        EXPECT_EQ(0u, blockFailure(channel)) << "that one only";
     }
     EXPECT_EQ(0u, simctl("vlx log 250", output));
     EXPECT_EQ("0x00222004\r\n0x00222020 01 00 70\r\n0x00222020 01\r\n0x00222020\r\n", output)
