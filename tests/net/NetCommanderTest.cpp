@@ -178,34 +178,30 @@ TEST(NetCommandValues, StoredTextsGettersAndWrittenForms)
     EXPECT_FALSE(command.getBool("absent"));
 }
 
+// Every line rule in one burst behind ten thousand commands and the long lines, then split at
+// every byte, then a close with nothing before it.
 TEST_P(LineStream, EveryLineRuleInOneBurstAndSplitAtEveryByte)
 {
-    std::vector<std::string> once;
-    std::string wire = wireOf(lineCases, once);
-    auto expected = once;
-    expected.push_back("close");
-    expectSameLog(receiveFromPeer(GetParam(), "send", wire), expected);
-
-    // The peer sends the whole stream again for every split point k, as bytes [0,k) and [k,n).
-    expected.clear();
-    for (size_t k = 1; k < wire.size(); ++k)
-        expected.insert(expected.end(), once.begin(), once.end());
-    expected.push_back("close");
-    expectSameLog(receiveFromPeer(GetParam(), "split", wire), expected);
-}
-
-TEST_P(LineStream, TenThousandCommandsLongLinesAndAnAtOnceClose)
-{
-    std::string wire, limit(1023, 'w');
-    std::vector<std::string> expected;
+    std::vector<std::string> once, expected;
+    std::string const lines = wireOf(lineCases, once), limit(1023, 'w');
+    std::string wire;
     for (int i = 0; i < 10000; ++i) {
         wire += "cmd i=\"" + std::to_string(i) + "\"\r\n";
         expected.push_back("cmd i=\"" + std::to_string(i) + "\"");
     }
-    wire += limit + "\r\n" + limit + "w\n" + std::string(2000, 'l') +
-        "\r\nafter\npartial y=\"cut off";
-    expected.insert(expected.end(), {limit, tooLong, tooLong, "after", "close"});
+    wire += limit + "\r\n" + limit + "w\n" + std::string(2000, 'l') + "\r\n" + lines +
+        "after\npartial y=\"cut off";
+    expected.insert(expected.end(), {limit, tooLong, tooLong});
+    expected.insert(expected.end(), once.begin(), once.end());
+    expected.insert(expected.end(), {"after", "close"});
     expectSameLog(receiveFromPeer(GetParam(), "send", wire), expected);
+
+    // The peer sends the line rules again for every split point k, as bytes [0,k) and [k,n).
+    expected.clear();
+    for (size_t k = 1; k < lines.size(); ++k)
+        expected.insert(expected.end(), once.begin(), once.end());
+    expected.push_back("close");
+    expectSameLog(receiveFromPeer(GetParam(), "split", lines), expected);
     EXPECT_EQ(receiveFromPeer(GetParam(), "close", ""), std::vector<std::string>{"close"});
 }
 
