@@ -330,6 +330,9 @@ void Socket::wait()
         }
     };
     for (;;) {
+        // A callback may have deleted the socket: then nothing of it may be touched again.
+        if (over())
+            break;
         // A replay handed over by setListener comes with a signal of the event; every wake
         // comes back here, so none is lost to the event's reset by the enumeration.
         guarded([&] { return replayIfRequested(); });
