@@ -7,7 +7,6 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
-#include <memory>
 
 #include "ChannelTestUtil.h"
 #include "DeviceNumberPage.h"
@@ -20,12 +19,9 @@
 
 namespace
 {
-long const notConnected = static_cast<long>(0xC000009DL); // Win32 1167
-std::string const accessText = errorMessage("Fehler beim Zugriff auf den Vlx-Usb-Treiber.", 1167);
-std::string const openText = errorMessage("Fehler beim Öffnen des Vlx-Usb-Treibers.",
-                                          ERROR_FILE_NOT_FOUND);
+typedef std::vector<unsigned> Values;
 
-class PageTest : public ::testing::Test
+class PageTest : public ::testing::Test, protected PageHost
 {
 protected:
     void SetUp() override
@@ -41,16 +37,12 @@ protected:
     template <class P>
     void open(unsigned char number = 3)
     {
-        page.reset(new P(&host.window, number));
+        page.reset(new P(&window, number));
     }
-    HWND item(int id) { return GetDlgItem(page->getHwnd(), id); }
-    std::string text(int id) { return KrxApp::text(item(id)); }
-    void click(int id) { SendMessageA(item(id), BM_CLICK, 0, 0); }
-    bool checked(int id) { return SendMessageA(item(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
     // The payloads of one request code; for test commands the values of one selector.
-    std::vector<unsigned> sent(unsigned long code, int selector = -1)
+    Values sent(unsigned long code, int selector = -1)
     {
-        std::vector<unsigned> values;
+        Values values;
         for (Entry const& e : received(false, 3))
             if (e.first == code && selector < 0)
                 values.push_back(e.second.at(0));
@@ -58,11 +50,7 @@ protected:
                 values.push_back(e.second.at(2) | e.second.at(3) << 8);
         return values;
     }
-
-    PageHost host;
-    std::unique_ptr<Dialog> page;
 };
-typedef std::vector<unsigned> Values;
 }
 
 TEST_F(PageTest, DeviceNumberTypedOrSteppedIsWrittenEachTime)
@@ -70,20 +58,17 @@ TEST_F(PageTest, DeviceNumberTypedOrSteppedIsWrittenEachTime)
     SimClient::vlxFail(3, VLX_SET_DEVICE_NUMBER, notConnected, 5);
     open<DeviceNumberPage>();
     EXPECT_EQ("3", text(IDC_CURRENT_NUMBER));
-    // Each row: the edit's new text (typed over a selection; Wine's wider font lets the edit take
-    // only two typed digits, so longer ones are set whole), arrow steps (+ up), what it shows.
+    // Each row: the edit's new text (null: kept), arrow steps (+ up), what it then shows.
     struct
     {
-        char const* keys;
+        char const* text;
         int steps;
         char const* shown;
     } const rows[] = {
-        {nullptr, 3, "6"}, {"300", 1, "255"}, {"42", -2, "40"}, {"\b", 0, ""}, {"1", -3, "0"}};
+        {nullptr, 3, "6"}, {"300", 1, "255"}, {"42", -2, "40"}, {"", 0, ""}, {"1", -3, "0"}};
     for (auto const& r : rows) {
-        if (r.keys && strlen(r.keys) > 2)
-            SetWindowTextA(item(IDC_NEW_NUMBER), r.keys);
-        SendMessageA(item(IDC_NEW_NUMBER), EM_SETSEL, 0, -1);
-        KrxApp::type(item(IDC_NEW_NUMBER), r.keys && strlen(r.keys) <= 2 ? r.keys : "");
+        if (r.text)
+            SetWindowTextA(item(IDC_NEW_NUMBER), r.text);
         for (int i = 0; i < abs(r.steps); ++i)
             for (UINT message : {WM_KEYDOWN, WM_KEYUP})
                 SendMessageA(item(IDC_NEW_NUMBER), message, r.steps > 0 ? VK_UP : VK_DOWN, 1);
@@ -91,7 +76,8 @@ TEST_F(PageTest, DeviceNumberTypedOrSteppedIsWrittenEachTime)
         click(IDC_APPLY_NUMBER);
     }
     // A failed write is shown and changes nothing; "Übernehmen" then writes again.
-    EXPECT_EQ(accessText, answerBox("Fehler", [&] { click(IDC_APPLY_NUMBER); }));
+    EXPECT_EQ(Seen{"Fehler: " + accessText},
+              answerBoxes({{"Fehler"}}, [&] { click(IDC_APPLY_NUMBER); }));
     click(IDC_APPLY_NUMBER);
     EXPECT_EQ((Values{6, 255, 40, 40, 0, 0, 0}), sent(VLX_SET_DEVICE_NUMBER));
     EXPECT_EQ("3", text(IDC_CURRENT_NUMBER));
@@ -100,8 +86,8 @@ TEST_F(PageTest, DeviceNumberTypedOrSteppedIsWrittenEachTime)
     for (unsigned char number : {3, 7}) {
         page.reset();
         SimClient::vlxClearLog(3);
-        EXPECT_EQ(number == 3 ? accessText : openText,
-                  answerBox("Fehler", [&] { open<DeviceNumberPage>(number); }));
+        EXPECT_EQ(Seen{"Fehler: " + (number == 3 ? accessText : openText)},
+                  answerBoxes({{"Fehler"}}, [&] { open<DeviceNumberPage>(number); }));
         EXPECT_EQ(std::to_string(number), text(IDC_NEW_NUMBER));
         click(IDC_APPLY_NUMBER);
         EXPECT_EQ(number == 3 ? Values{3} : Values{}, sent(VLX_SET_DEVICE_NUMBER));
@@ -123,9 +109,11 @@ TEST_F(PageTest, TestPageButtonsAndBoxesSendWhatTheyShow)
               text(IDC_LOOP_LAST_SENT) + " " + text(IDC_LOOP_SENT) + text(IDC_LOOP_LAST_RECEIVED) +
                   " " + text(IDC_LOOP_RECEIVED));
     SimClient::vlxFail(3, VLX_SEND_TEST_COMMAND, notConnected, 0, true);
-    for (int id : {IDC_LOOP_SINGLE_SEND, IDC_PIN_P16})
-        EXPECT_EQ(accessText, answerBox("Fehler beim Zugriff auf die Velmora", [&] { click(id); }))
-            << id;
+    std::string const caption = "Fehler beim Zugriff auf die Velmora";
+    EXPECT_EQ(Seen(2, caption + ": " + accessText), answerBoxes({{caption}, {caption}}, [&] {
+                  click(IDC_LOOP_SINGLE_SEND);
+                  click(IDC_PIN_P16);
+              }));
     EXPECT_EQ("0", text(IDC_LOOP_SENT));
     EXPECT_TRUE(checked(IDC_PIN_P16));
     SimClient::vlxClearFailures(3);
@@ -163,23 +151,25 @@ TEST_F(PageTest, TestPageWorkerFailuresAndClosingDuringTheirBox)
     {
         int box;
         unsigned long code;
-        char const* caption;
+        std::string caption;
     } const workers[] = {
         {IDC_LOOP_SEND_THREAD, VLX_SEND_TEST_COMMAND, "Fehler beim Senden der Daten"},
         {IDC_LOOP_READ_THREAD, VLX_READ_TEST_DATA, "Fehler beim Lesen der Daten"}};
     for (auto const& w : workers) {
         SimClient::vlxFail(3, w.code, notConnected, 5);
-        EXPECT_EQ(accessText, answerBox(w.caption, [&] { click(w.box); })) << w.caption;
+        EXPECT_EQ(Seen{w.caption + ": " + accessText},
+                  answerBoxes({{w.caption}}, [&] { click(w.box); }));
         EXPECT_TRUE(waitUntil([&] { return !checked(w.box); }, 5000)) << w.caption;
     }
     EXPECT_EQ("5", text(IDC_LOOP_SENT));
     click(IDC_LOOP_SEND_THREAD); // a worker that ended by itself starts again
     EXPECT_TRUE(waitUntil([&] { return text(IDC_LOOP_SENT) == "7"; }, 5000));
     SimClient::vlxFail(3, VLX_READ_TEST_DATA, notConnected);
-    HWND box = nullptr;
-    ASSERT_EQ(accessText,
-              answerBox(
-                  workers[1].caption, [&] { click(IDC_LOOP_READ_THREAD); }, false, &box));
+    Answer const leftOpen{workers[1].caption, IDOK, nullptr, false};
+    ASSERT_EQ(Seen{workers[1].caption + ": " + accessText},
+              answerBoxes({leftOpen}, [&] { click(IDC_LOOP_READ_THREAD); }));
+    HWND box = findDialog(workers[1].caption.c_str(), IDOK);
+    ASSERT_NE(nullptr, box);
     DWORD start = GetTickCount();
     page.reset();
     EXPECT_LT(GetTickCount() - start, 2000u);
@@ -193,12 +183,12 @@ TEST_F(PageTest, TestPageWithoutAUsableDeviceSendsNothing)
     struct
     {
         unsigned char number;
-        char const* caption;
-        std::string text;
+        std::string caption, text;
     } const rows[] = {{3, "Notfallbetrieb", "Test im Notfallbetrieb nicht möglich."},
                       {7, "Verbindung zur Velmora konnte nicht hergestellt werden", openText}};
     for (auto const& r : rows) {
-        EXPECT_EQ(r.text, answerBox(r.caption, [&] { open<VlxTestPage>(r.number); }));
+        EXPECT_EQ(Seen{r.caption + ": " + r.text},
+                  answerBoxes({{r.caption}}, [&] { open<VlxTestPage>(r.number); }));
         for (int id :
              {IDC_LOOP_SEND_THREAD, IDC_LOOP_SINGLE_SEND, IDC_LED_GREEN, IDC_LOOP_SEND_THREAD})
             click(id);
