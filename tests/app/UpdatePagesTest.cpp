@@ -181,10 +181,8 @@ TEST_F(UpdatePagesTest, UpdatePageFailuresAndRuns)
         for (int id : {IDC_INSTALLED_VERSION, IDC_AVAILABLE_VERSION})
             log.push_back(text(id));
         EXPECT_EQ(r.expected, log);
-        EXPECT_EQ(file, text(IDC_SOURCE));
-        HWND test = GetDlgItem(page->getHwnd(), IDC_TEST_EMERGENCY);
         EXPECT_EQ(ProgramSettings::serviceMode,
-                  (GetWindowLongA(test, GWL_STYLE) & WS_VISIBLE) != 0);
+                  (GetWindowLongA(item(IDC_TEST_EMERGENCY), GWL_STYLE) & WS_VISIBLE) != 0);
     }
 }
 
