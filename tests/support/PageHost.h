@@ -72,9 +72,8 @@ inline HWND findDialog(char const* caption, int button)
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", caption)) != nullptr;) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        HWND control = GetDlgItem(w, button);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w) && control &&
-            IsWindowEnabled(control))
+        if (pid == GetCurrentProcessId() && IsWindowVisible(w) &&
+            IsWindowEnabled(GetDlgItem(w, button)))
             return w;
     }
     return nullptr;
@@ -95,11 +94,10 @@ inline Seen answerBoxes(std::vector<Answer> const& answers, std::function<void()
             HWND w = nullptr;
             waitUntil([&] { return (w = findDialog(caption, a.button)) || (over && !expected); },
                       120000);
-            if (!w) {
-                if (expected)
-                    note("missing " + a.caption);
+            if (!w && expected)
+                note("missing " + a.caption);
+            if (!w)
                 continue;
-            }
             if (a.before)
                 a.before();
             if (GetDlgItem(w, 0xFFFF) != nullptr) // a message box's text
