@@ -185,7 +185,9 @@ TEST(PropertySheetTest, ChangedPageEnablesApplyAndApplyOrResetClearsIt)
         SendMessageA(s, PSM_APPLY, 0, 0);
         appliedClears = !sheet->first->isChanged();
         SendMessageA(page, WM_COMMAND, 0x7001, 0);
-        SendMessageA(s, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+        // Posted, as a user's click comes: the sheet's loop checks whether it has ended only
+        // when a posted message wakes it, which a sent cancel alone does not do.
+        PostMessageA(GetDlgItem(s, IDCANCEL), BM_CLICK, 0, 0);
     });
     sheet->run();
     driver.join();
