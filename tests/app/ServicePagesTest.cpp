@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
 
@@ -206,17 +205,7 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
     GetEnvironmentVariableA("KRX_CYCLES", cycles, sizeof cycles);
     SimClient::vlxSetBlockingRead(3, true);
     SimClient::vlxSetPending(3, 100);
-    auto threads = [] {
-        long n = 0;
-        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-        THREADENTRY32 t = {};
-        t.dwSize = sizeof t;
-        for (BOOL more = Thread32First(snapshot, &t); more; more = Thread32Next(snapshot, &t))
-            n += t.th32OwnerProcessID == GetCurrentProcessId();
-        CloseHandle(snapshot);
-        return n;
-    };
-    long const idle = threads();
+    long const idle = threadCount();
     long handles = 0;
     SIZE_T memory = 0;
     DWORD slowest = 0;
@@ -230,7 +219,7 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
         click(IDC_LOOP_READ_THREAD);
         click(IDC_LOOP_SEND_THREAD);
         Sleep(i % 7 * 20 + 20); // stop at different points of the loops
-        ASSERT_EQ(idle + 2, threads()) << "cycle " << i;
+        ASSERT_EQ(idle + 2, threadCount()) << "cycle " << i;
         DWORD start = GetTickCount();
         page.reset();
         slowest = std::max(slowest, GetTickCount() - start);
@@ -242,10 +231,10 @@ TEST_F(PageTest, TestPageCyclesWithWorkersBlockedInTheDriver)
     }
     printf("%s cycles: slowest close %lu ms; threads %ld idle, %ld after; handles %ld -> %ld; "
            "committed private bytes %lu -> %lu\n",
-           cycles, slowest, idle, threads(), handles, openHandles(), (unsigned long)memory,
+           cycles, slowest, idle, threadCount(), handles, openHandles(), (unsigned long)memory,
            (unsigned long)privateBytes());
     EXPECT_LT(slowest, 2000u);
-    EXPECT_EQ(idle, threads());
+    EXPECT_EQ(idle, threadCount());
     EXPECT_EQ(handles, openHandles());
     EXPECT_LT(privateBytes(), memory + 1024 * 1024);
 }

@@ -2,8 +2,6 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <gtest/gtest.h>
 
 #include "ErrorText.h"
@@ -15,18 +13,6 @@
 
 namespace
 {
-
-int threadCount()
-{
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
-        count += entry.th32OwnerProcessID == GetCurrentProcessId();
-    CloseHandle(snapshot);
-    return count;
-}
 
 // Records the calls in order; reads what is waiting on each read event.
 struct Recorder : SocketListener

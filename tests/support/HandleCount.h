@@ -1,8 +1,11 @@
-// How many handles this process has open, for tests that prove an object closes what it opened.
+// How many handles this process has open and how many threads it runs, for tests that prove an
+// object closes what it opened and ends what it started.
 #ifndef HANDLECOUNT_H
 #define HANDLECOUNT_H
 
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 // Wine 8 answers GetProcessHandleCount with 0, so then the handles are counted by asking for the
 // information of every handle value (multiples of 4) up to a long run of unused ones. The
@@ -25,6 +28,18 @@ inline long openHandles()
         unused = GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags) ? (++n, 0)
                                                                                : unused + 1;
     return static_cast<long>(n);
+}
+
+inline long threadCount()
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    long count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        count += entry.th32OwnerProcessID == GetCurrentProcessId();
+    CloseHandle(snapshot);
+    return count;
 }
 
 #endif
