@@ -29,8 +29,7 @@ TEST_F(VlxUsbDriverTest, PathsPresenceMissingDevicesAndAChannelHoldingOneHandleC
     {
         unsigned char number;
         char const* path;
-    } const cases[] = {{1, "\\\\.\\VlxUsb1"}, {17, "\\\\.\\VlxUsb17"}, {255, "\\\\.\\VlxUsb255"}};
-    SimClient::vlxAdd(17);
+    } const cases[] = {{1, "\\\\.\\VlxUsb1"}, {255, "\\\\.\\VlxUsb255"}};
     SimClient::vlxAdd(255);
     for (auto const& c : cases) {
         EXPECT_STREQ(c.path, VlxUsbDriver::getDevicePath(c.number).getChars());
@@ -62,21 +61,10 @@ TEST_F(VlxUsbDriverTest, PathsPresenceMissingDevicesAndAChannelHoldingOneHandleC
     EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND),
               thrownText([] { VlxUsbDriver channel(2); }));
     EXPECT_EQ(before, openHandles()) << "the refused open left a handle";
-    SimClient::vlxRemove(17);
-    EXPECT_FALSE(VlxUsbDriver::isPresent(17));
     // Windows refuses the open of a device held open; Wine does not, so here the driver refuses.
     SimClient::vlxFail(1, SIM_REQ_CREATE, statusDeviceNotConnected);
     EXPECT_TRUE(VlxUsbDriver::isPresent(1));
     EXPECT_NO_THROW(VlxUsbDriver(1)) << "the refusal was meant for the probe";
-}
-
-// Under Wine the probe's open of a held device does not fail, so the verdict is tested alone.
-TEST_F(VlxUsbDriverTest, ProbeCountsOnlyAMissingDeviceFileAsAbsent)
-{
-    for (DWORD error : {ERROR_SHARING_VIOLATION, ERROR_ACCESS_DENIED, ERROR_PATH_NOT_FOUND,
-                        ERROR_DEVICE_NOT_CONNECTED})
-        EXPECT_TRUE(VlxUsbDriver::isPresentAfterOpenError(error)) << error;
-    EXPECT_FALSE(VlxUsbDriver::isPresentAfterOpenError(ERROR_FILE_NOT_FOUND));
 }
 
 // Every command runs with its requests completed at once and completed later (the channel's
@@ -101,42 +89,30 @@ TEST_P(VlxUsbDriverCommandTest, DriverInfoIsTheTextInOneSharedBuffer)
     SimClient::vlxSetDriverText(1, full);
     EXPECT_EQ(first, channel.getDriverInfo()) << "one buffer for the whole program";
     EXPECT_EQ(full.substr(0, 63), first);
-    SimClient::vlxSetDriverText(1, "spät");
-    EXPECT_STREQ("spät", channel.getDriverInfo());
     SimClient::vlxSetDriverText(1, "");
     EXPECT_STREQ("", channel.getDriverInfo());
-    EXPECT_EQ(Log(4, {VLX_GET_DRIVER_INFO, {}}), received(false, 1));
+    EXPECT_EQ(Log(3, {VLX_GET_DRIVER_INFO, {}}), received(false, 1));
 }
 
-TEST_P(VlxUsbDriverCommandTest, VersionModeAndSerialBytes)
+// The serial number's bytes are pinned by the Info page's tests, which show it.
+TEST_P(VlxUsbDriverCommandTest, VersionAndModeBytes)
 {
     struct
     {
         unsigned char major, minor, mode;
         unsigned short version;
         bool emergency;
-    } const versions[] = {{1, 8, 0, 108, false},       {1, 8, 1, 108, true},
-                          {1, 8, 255, 108, true},      {2, 55, 0, 255, false},
-                          {255, 255, 0, 25755, false}, {0, 0, 0x80, 0, true}};
-    struct
-    {
-        unsigned char b0, b1, b2;
-        DWORD serial;
-    } const serials[] = {
-        {1, 2, 3, 66051}, {0xFF, 0xFF, 0xFF, 16777215}, {0, 0, 0, 0}, {0x80, 0, 1, 0x800001}};
+    } const versions[] = {{1, 8, 0, 108, false},
+                          {1, 8, 1, 108, true},
+                          {255, 255, 0, 25755, false},
+                          {0, 0, 0x80, 0, true}};
     VlxUsbDriver channel(1);
     for (auto const& c : versions) {
         SimClient::vlxSetVersion(1, c.major, c.minor, c.mode);
         EXPECT_EQ(c.version, channel.getFirmwareVersion()) << int(c.major) << "." << int(c.minor);
         EXPECT_EQ(c.emergency, channel.isEmergencyMode()) << "mode " << int(c.mode);
     }
-    EXPECT_EQ(Log(12, {VLX_GET_FIRMWARE_VERSION, {}}), received(false, 1));
-    SimClient::vlxClearLog(1);
-    for (auto const& c : serials) {
-        SimClient::vlxSetSerial(1, c.b0, c.b1, c.b2);
-        EXPECT_EQ(c.serial, channel.getSerialNumber());
-    }
-    EXPECT_EQ(Log(4, {VLX_GET_SERIAL_NUMBER, {}}), received(false, 1));
+    EXPECT_EQ(Log(8, {VLX_GET_FIRMWARE_VERSION, {}}), received(false, 1));
 }
 
 // The firmware blocks' bytes are pinned by the firmware writer's and update engine's tests.
@@ -156,8 +132,6 @@ TEST_P(VlxUsbDriverCommandTest, TestAndDeviceNumberCommandsSendExactlyTheirBytes
     channel.setDeviceNumber(7);
     EXPECT_EQ(7, SimClient::vlxStoredNumber(1));
     EXPECT_EQ(7, channel.getDeviceNumber());
-    channel.setDeviceNumber(255);
-    EXPECT_EQ(255, channel.getDeviceNumber());
     unsigned char const second = buffer[1];
     EXPECT_EQ(1, channel.readTestData(buffer, 1)) << "test values loop back one byte each";
     EXPECT_EQ(0x34, buffer[0]);
@@ -170,8 +144,6 @@ TEST_P(VlxUsbDriverCommandTest, TestAndDeviceNumberCommandsSendExactlyTheirBytes
                    {VLX_SEND_TEST_COMMAND, {4, 0, 0x56, 0}},
                    {VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0xCD, 0xAB}},
                    {VLX_SET_DEVICE_NUMBER, {0x07}},
-                   {VLX_GET_DEVICE_NUMBER, {}},
-                   {VLX_SET_DEVICE_NUMBER, {0xFF}},
                    {VLX_GET_DEVICE_NUMBER, {}},
                    {VLX_READ_TEST_DATA, {}},
                    {VLX_READ_TEST_DATA, {}}}),
@@ -201,7 +173,6 @@ TEST_F(VlxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoes
         {"getDeviceNumber", 0x00222014, [](VlxUsbDriver& c) { c.getDeviceNumber(); }},
         {"setDeviceNumber", 0x00222018, [](VlxUsbDriver& c) { c.setDeviceNumber(4); }},
         {"getFirmwareVersion", 0x0022201C, [](VlxUsbDriver& c) { c.getFirmwareVersion(); }},
-        {"isEmergencyMode", 0x0022201C, [](VlxUsbDriver& c) { c.isEmergencyMode(); }},
         {"writeFirmwareBlock", 0x00222020,
          [&](VlxUsbDriver& c) { c.writeFirmwareBlock(buffer, 8); }},
         {"getSerialNumber", 0x00222024, [](VlxUsbDriver& c) { c.getSerialNumber(); }}};
