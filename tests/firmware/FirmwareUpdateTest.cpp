@@ -74,12 +74,14 @@ protected:
 };
 }
 
-// Bytes 02 0B 33 at 0x0000 and the version 1.08 at 0x7000, on a device in either mode, with
-// and without test mode, and sources or devices that fail before anything is written.
+// Bytes 02 0B 33 at 0x0000, the version 1.08 at 0x7000 and the three top cells, which are never
+// sent, on a device in either mode, with and without test mode, and sources or devices that fail
+// before anything is written.
 TEST_F(FirmwareUpdateTest, RunsOfASmallImage)
 {
     std::string small = hexRecord(0x7000, 0, "\x01\x08") + "\r\n" +
-        hexRecord(0x0000, 0, "\x02\x0B\x33") + "\r\n" + END_RECORD;
+        hexRecord(0x0000, 0, "\x02\x0B\x33") + "\r\n" + hexRecord(0x7FFD, 0, "\x7F\x7F\x7F") +
+        "\r\n" + END_RECORD;
     std::string broken = small;
     broken[broken.find("\r\n") - 1] ^= 1;
     Payload const emergencyBlock = {0x01, 0x00, 0x70, 0x01, 0x08},
