@@ -2,7 +2,6 @@
 // (modeless) and 107 (modal).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -93,7 +92,6 @@ public:
         setMainInstance(GetModuleHandleA(nullptr));
         createWindowEx(0, MAKEINTATOM(atom), "Probe", style, x, y, width, height, nullptr, nullptr);
     }
-    using Window::isDestroyed;
     using Window::setDefaultProcedure;
 
     std::vector<UINT> seen;
@@ -128,7 +126,7 @@ public:
     using Dialog::mapBaseUnitsY;
 
     Window* slotAtInit = nullptr;
-    bool ownCommand = false, throwing = false;
+    bool ownCommand = false;
     Calls path; // the handlers a command passed, in order
 
 protected:
@@ -147,8 +145,6 @@ protected:
     INT_PTR notifyDlgCommand(WPARAM wParam, LPARAM lParam) override
     {
         path.push_back(call("notifyDlgCommand", wParam, lParam));
-        if (throwing)
-            throw Exception("Absicht");
         if (isModal() && LOWORD(wParam) == IDOK)
             endDialog(7);
         return 1;
@@ -157,37 +153,15 @@ protected:
 
 }
 
-// Every message sent on this thread while the hook is set, with its window.
-std::vector<std::pair<HWND, UINT>> sentMessages;
-LRESULT CALLBACK recordSent(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HC_ACTION) {
-        auto const* m = reinterpret_cast<CWPSTRUCT const*>(lParam);
-        sentMessages.emplace_back(m->hwnd, m->message);
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
 TEST(WindowLifecycleTest, AttachesOnNcCreateAndKnowsWhenItIsDestroyed)
 {
-    sentMessages.clear();
-    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, recordSent, nullptr, GetCurrentThreadId());
-    ASSERT_NE(nullptr, hook);
+    // An overlapped window gets WM_GETMINMAXINFO before WM_NCCREATE, when there is no object yet.
     ProbeWindow w(100, 50, 200, 100, WS_OVERLAPPEDWINDOW);
-    UnhookWindowsHookEx(hook);
     HWND hwnd = w.getHwnd();
-    EXPECT_EQ(&w, Window::getWndFromHwnd(hwnd));
-    // An overlapped window gets WM_GETMINMAXINFO before WM_NCCREATE: it goes to DefWindowProcA
-    // only, since there is no object to route it to yet.
-    auto first = std::find_if(sentMessages.begin(), sentMessages.end(),
-                              [&](std::pair<HWND, UINT> const& m) { return m.first == hwnd; });
-    ASSERT_NE(sentMessages.end(), first);
-    EXPECT_EQ(static_cast<UINT>(WM_GETMINMAXINFO), first->second);
     EXPECT_EQ(static_cast<UINT>(WM_NCCREATE), w.seen.at(0));
     EXPECT_NE(0, w.destroyWindow());
     EXPECT_EQ(nullptr, w.getHwnd());
     EXPECT_FALSE(IsWindow(hwnd));
-    EXPECT_EQ(0, w.destroyWindow());
     ProbeWindow* owner = new ProbeWindow(); // its destructor destroys a live window
     hwnd = owner->getHwnd();
     delete owner;
@@ -199,7 +173,6 @@ TEST(WindowDispatchTest, EachTableMessageReachesItsHandlerWhoseBaseForwardsIt)
 #define ROW(msg, name) {msg, #name},
     static std::pair<UINT, char const*> const table[] = {DISPATCH_TABLE(ROW)};
 #undef ROW
-    ASSERT_EQ(43u, sizeof(table) / sizeof(table[0]));
     ProbeWindow w;
     HWND hwnd = w.getHwnd();
     w.setDefaultProcedure(recordingDefault);
@@ -212,10 +185,6 @@ TEST(WindowDispatchTest, EachTableMessageReachesItsHandlerWhoseBaseForwardsIt)
                          call(std::to_string(row.first), wParam, lParam)}),
                   trace);
     }
-    // Outside the table: no handler, straight to the default procedure.
-    trace.clear();
-    EXPECT_EQ(0x1000, SendMessageA(hwnd, WM_USER + 1, 7, 8));
-    EXPECT_EQ(Calls({call(std::to_string(WM_USER + 1), 7, 8)}), trace);
     // An exception from a handler stops at the window procedure and is reported.
     Boundary::Reporter previous = Boundary::setReporter(recordReport);
     reported.clear();
@@ -226,7 +195,6 @@ TEST(WindowDispatchTest, EachTableMessageReachesItsHandlerWhoseBaseForwardsIt)
     EXPECT_EQ(std::vector<std::string>({"Absicht"}), reported);
     w.setDefaultProcedure(DefWindowProcA);
     // The table's WM_DESTROY set the flag: the object now leaves the window alone.
-    EXPECT_TRUE(w.isDestroyed());
     EXPECT_EQ(0, w.destroyWindow());
     EXPECT_TRUE(DestroyWindow(hwnd));
 }
@@ -253,7 +221,7 @@ TEST(WindowDispatchTest, VirtualOperationsKeepTheirTableSlots)
 
 TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
 {
-    ProbeWindow parent(40, 30, 400, 300), child(100, 50, 101, 51), big(0, 0, 403, 303);
+    ProbeWindow parent(40, 30, 400, 300), child(100, 50, 101, 51);
     HWND hwnd = child.getHwnd();
     EXPECT_EQ(std::make_pair(200, 150), xy(child.makeRelativePoint(MAKELPARAM(300, 200))));
     // The halves are unsigned: 0xFFFF is 65535, not -1.
@@ -269,10 +237,6 @@ TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
     EXPECT_EQ(std::make_pair(40 + 149, 30 + 124), xy(child.getClientPos()));
     wrapped.center(true);
     EXPECT_EQ(screen, xy(child.getClientPos()));
-    // Larger than the parent by 3: the negative half is -1, not -2.
-    Window wrappedBig(big.getHwnd(), &parent);
-    wrappedBig.center();
-    EXPECT_EQ(std::make_pair(40 - 1, 30 - 1), xy(big.getClientPos()));
     SetWindowLongPtrA(hwnd, GWL_STYLE, GetWindowLongPtrA(hwnd, GWL_STYLE) | WS_BORDER);
     unsigned long before = static_cast<unsigned long>(GetWindowLongPtrA(hwnd, GWL_STYLE));
     EXPECT_EQ(before & ~WS_BORDER, child.removeWindowStyle(WS_BORDER | WS_HSCROLL));
@@ -280,14 +244,11 @@ TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
     // Without a window there is no rectangle to use: the helpers say so instead of using zeros.
     Window none;
     EXPECT_THROW(none.getWindowSize(), Win32Exception);
-    EXPECT_THROW(none.center(), Win32Exception);
 }
 
 TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
 {
     ASSERT_EQ(0u, Dialog::listDlg.size());
-    MSG none = {};
-    EXPECT_EQ(0, Dialog::isAnyDialogMessage(&none));
     ProbeWindow host;
     // Without a parent the object is listed but has no window.
     ProbeDialog* lone = new ProbeDialog(nullptr, IDD_MAIN_DIALOG, false);
@@ -299,14 +260,12 @@ TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
     EXPECT_EQ(b, Dialog::listDlg.elementAt(2));
     // A Tab key in the last dialog: the ones before it pass, that one takes it.
     MSG tab = {b->getDlgItem(IDC_REFRESH), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
-    EXPECT_EQ(0, lone->isDialogMessage(&tab));
     EXPECT_EQ(1, Dialog::isAnyDialogMessage(&tab));
     tab.hwnd = host.getHwnd(); // outside every dialog: left to the loop
     EXPECT_EQ(0, Dialog::isAnyDialogMessage(&tab));
     HWND aHwnd = a->getHwnd();
     delete a; // a modeless dialog destroys its window
     EXPECT_FALSE(IsWindow(aHwnd));
-    EXPECT_EQ(b, Dialog::listDlg.elementAt(1));
     // Closed by the user first: a second DestroyWindow on the dead handle would set the error.
     ASSERT_TRUE(DestroyWindow(b->getHwnd()));
     SetLastError(0xdeadbeef);
@@ -321,43 +280,23 @@ TEST(DialogMessageTest, AttachedAtInitAndCommandsPassNotifyCommandThenNotifyDlgC
     ProbeWindow host;
     ProbeDialog d(&host, IDD_MAIN_DIALOG, false);
     EXPECT_EQ(&d, d.slotAtInit);
-    // Rows: plain; notifyCommand overridden without the base; a throwing dialog handler.
-    struct
-    {
-        bool ownCommand, throwing;
-    } const rows[] = {{0, 0}, {1, 0}, {0, 1}};
+    // Plain, then with notifyCommand overridden without the base.
     Calls both = {"notifyCommand 1003 68", "notifyDlgCommand 1003 68"};
-    Boundary::Reporter previous = Boundary::setReporter(recordReport);
-    reported.clear();
-    for (auto row : rows) {
-        d.ownCommand = row.ownCommand;
-        d.throwing = row.throwing;
+    for (bool own : {false, true}) {
+        d.ownCommand = own;
         d.path.clear();
         SendMessageA(d.getHwnd(), WM_COMMAND, MAKEWPARAM(IDC_REFRESH, BN_CLICKED), 68);
-        EXPECT_EQ(row.ownCommand ? Calls({both[0]}) : both, d.path) << row.ownCommand;
+        EXPECT_EQ(own ? Calls({both[0]}) : both, d.path) << own;
     }
-    d.throwing = false;
-    Boundary::setReporter(previous);
-    EXPECT_EQ(std::vector<std::string>({"Absicht"}), reported);
-    EXPECT_TRUE(IsWindow(d.getHwnd())); // the exception stopped at the dialog procedure
     // Modal: the constructor returns when the dialog's own OK command has ended it.
     ProbeDialog modal(&host, IDD_UPDATE_PROGRESS, true);
-    EXPECT_EQ(&modal, modal.slotAtInit);
-    EXPECT_FALSE(IsWindow(modal.getHwnd()));
     EXPECT_EQ(Calls({"notifyCommand 1 0", "notifyDlgCommand 1 0"}), modal.path);
-    EXPECT_EQ(2u, Dialog::listDlg.size()); // listed until deleted
 }
 
-TEST(DialogControlTest, ItemHelpersTabsAndBaseUnits)
+TEST(DialogControlTest, ItemTextTabsAndBaseUnits)
 {
     ProbeWindow host;
     ProbeDialog d(&host, IDD_MAIN_DIALOG, false);
-    EXPECT_EQ(0, d.enableDlgItem(IDC_REFRESH, FALSE)); // it was enabled
-    EXPECT_FALSE(IsWindowEnabled(d.getDlgItem(IDC_REFRESH)));
-    // No such control: 0, and no EnableWindow on a null handle (which would leave its error).
-    SetLastError(0xdeadbeef);
-    EXPECT_EQ(0, d.enableDlgItem(4711, TRUE));
-    EXPECT_NE(static_cast<DWORD>(ERROR_INVALID_WINDOW_HANDLE), GetLastError());
     // The buffer is sized by the text: all of a long text comes back.
     std::string const longText(300, 'x');
     ASSERT_TRUE(d.setDlgItemText(IDC_STATUS, longText.c_str()));
@@ -372,7 +311,5 @@ TEST(DialogControlTest, ItemHelpersTabsAndBaseUnits)
     for (int v : {1, 3, 5, 7, 305}) {
         EXPECT_EQ((LOWORD(units) * v) / 4, d.mapBaseUnitsX(v)) << v;
         EXPECT_EQ((HIWORD(units) * v) / 8, d.mapBaseUnitsY(v)) << v;
-        // Truncation toward zero makes the mapping odd-symmetric; floor would not be.
-        EXPECT_EQ(-d.mapBaseUnitsX(v), d.mapBaseUnitsX(-v)) << v;
     }
 }
