@@ -55,17 +55,18 @@ protected:
         EXPECT_EQ(0, app.close());
     }
 
-    // Moves the pointer to a point of the gallery's client area, with the button change given.
-    void mouse(DWORD buttons, int x, int y)
+    // A point of the gallery's client area on the screen.
+    POINT onScreen(int x, int y)
     {
         POINT p = {x, y};
         ClientToScreen(main, &p);
-        RealInput::mouse(p, buttons);
+        return p;
     }
+    // Moves the pointer to a point of the gallery's client area, with the button change given.
+    void mouse(DWORD buttons, int x, int y) { RealInput::mouse(onScreen(x, y), buttons); }
     COLORREF pixel(int x, int y)
     {
-        POINT p = {x, y};
-        ClientToScreen(main, &p);
+        POINT p = onScreen(x, y);
         HDC screen = GetDC(nullptr);
         COLORREF c = GetPixel(screen, p.x, p.y);
         ReleaseDC(nullptr, screen);
@@ -97,13 +98,6 @@ protected:
             },
             10000);
     }
-    // A point of the pane's window rectangle.
-    POINT inPane(int x, int y)
-    {
-        RECT r;
-        GetWindowRect(pane, &r);
-        return {r.left + x, r.top + y};
-    }
     // A visible top-level window of this class (this test's process shows none).
     static HWND shownWindow(char const* className)
     {
@@ -129,7 +123,6 @@ struct GalleryWrappers : Gallery
 TEST_F(BitmapControlsE2E, SelectionListUnfoldsUnderTheMouseAndFoldsWhenItLeaves)
 {
     HWND list = FindWindowExA(main, nullptr, "MrtkWndSelectListKlasse", nullptr);
-    ASSERT_NE(nullptr, list);
     int const x = selectX + itemWidth / 2;
     auto rowY = [](int row) { return selectY + row * itemHeight + itemHeight / 2; };
     auto rowsBecome = [&](int rows) {
@@ -171,13 +164,9 @@ TEST_F(BitmapControlsE2E, TheMouseLeaveRule)
 // there is over the gallery, not over the shape.
 TEST_F(BitmapControlsE2E, TheShapeIsCutOutWhereItsBitmapIsWhite)
 {
-    auto windowAt = [&](int x, int y) {
-        POINT p = {shapeX + x, shapeY + y};
-        ClientToScreen(main, &p);
-        return WindowFromPoint(p);
-    };
-    EXPECT_EQ("MrtkWndBmpListKlasse", KrxApp::className(windowAt(60, 50)));
-    EXPECT_EQ(main, windowAt(120, 20));
+    EXPECT_EQ("MrtkWndBmpListKlasse",
+              KrxApp::className(WindowFromPoint(onScreen(shapeX + 60, shapeY + 50))));
+    EXPECT_EQ(main, WindowFromPoint(onScreen(shapeX + 120, shapeY + 20)));
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), pixel(shapeX + 120, shapeY + 20));
 }
 
@@ -193,7 +182,7 @@ TEST_F(GalleryWrappers, KeysScrollTheDrawing)
                        {VK_PRIOR, 0, 1}, {VK_UP, 0, 0},
                        {VK_RIGHT, 1, 0}, {VK_LEFT, 0, 0}};
     // A click on the drawing gives the pane the keys.
-    ASSERT_TRUE(RealInput::click(inPane(40, 40)));
+    ASSERT_TRUE(RealInput::click(onScreen(paneX + 40, paneY + 40)));
     for (auto const& s : steps) {
         ASSERT_TRUE(RealInput::key(s.key)) << s.key;
         EXPECT_TRUE(offsetBecomes(s.x, s.y))
@@ -201,24 +190,18 @@ TEST_F(GalleryWrappers, KeysScrollTheDrawing)
     }
 }
 
-TEST_F(GalleryWrappers, RightClickPopupScrollsToTheEndAndBack)
+// The right click's popup menu reaches the pane with its second item, "Zum Ende"; the other
+// items are one line each of the gallery.
+TEST_F(GalleryWrappers, RightClickPopupScrollsToTheEnd)
 {
-    struct Pick
-    {
-        int item;
-        int x, y;
-    } const picks[] = {{1, drawingWidth - visible.x, drawingHeight - visible.y}, {0, 0, 0}};
-    for (Pick const& p : picks) {
-        ASSERT_TRUE(RealInput::click(inPane(60, 60), true));
-        HWND popup = nullptr;
-        ASSERT_TRUE(waitUntil([&] { return (popup = shownWindow("#32768")) != nullptr; }, 10000));
-        RECT r;
-        GetWindowRect(popup, &r);
-        // Three text items of one height.
-        int itemHeight = (r.bottom - r.top) / 3;
-        ASSERT_TRUE(RealInput::click({r.left + 20, r.top + itemHeight * p.item + itemHeight / 2}));
-        EXPECT_TRUE(offsetBecomes(p.x, p.y)) << "item " << p.item;
-    }
+    ASSERT_TRUE(RealInput::click(onScreen(paneX + 60, paneY + 60), true));
+    HWND popup = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (popup = shownWindow("#32768")) != nullptr; }, 10000));
+    RECT r;
+    GetWindowRect(popup, &r);
+    // Three text items of one height: the middle of the menu is the second.
+    ASSERT_TRUE(RealInput::click({r.left + 20, (r.top + r.bottom) / 2}));
+    EXPECT_TRUE(offsetBecomes(drawingWidth - visible.x, drawingHeight - visible.y));
 }
 
 TEST_F(GalleryWrappers, ApplyStoresTheChangedPageInTheRegistry)
@@ -232,9 +215,7 @@ TEST_F(GalleryWrappers, ApplyStoresTheChangedPageInTheRegistry)
     KrxApp::type(step, "25");
     ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(apply) != 0; }, 10000));
     EXPECT_NE("", app.screenshot(sheet, "gallery-settings"));
-    RECT r;
-    GetWindowRect(apply, &r);
-    ASSERT_TRUE(RealInput::click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
+    ASSERT_TRUE(KrxApp::press(apply));
     DWORD stored = 0, size = sizeof stored;
     EXPECT_TRUE(waitUntil(
         [&] {
