@@ -86,9 +86,7 @@ TEST(MainDialogE2ETest, StartShowsTheDevicesAndEveryPageWorksInTurn)
     SimClient::krxSetBlockingRead(1, true);
     KrxApp::press(GetDlgItem(page, IDC_TERMINAL_CONNECT));
     ASSERT_TRUE(waitUntil([] { return SimClient::krxState(1).waitingReads == 1; }, 10000));
-    std::vector<std::string> lines;
-    auto shows = [&](std::string const& line) {
-        lines.push_back(line);
+    auto shows = [&](std::vector<std::string> const& lines) {
         return waitUntil([&] { return KrxApp::listTexts(list) == lines; }, 10000);
     };
     // A click in the edit gives it the keys.
@@ -97,9 +95,9 @@ TEST(MainDialogE2ETest, StartShowsTheDevicesAndEveryPageWorksInTurn)
     ASSERT_TRUE(RealInput::click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
     KrxApp::type(input, "AB");
     ASSERT_TRUE(RealInput::key(VK_RETURN));
-    EXPECT_TRUE(shows(">AB"));
+    EXPECT_TRUE(shows({">AB"}));
     SimClient::krxFeed(1, "Hi\r\n\xE4");
-    EXPECT_TRUE(shows("<Hi   "));
+    EXPECT_TRUE(shows({">AB", "<Hi   "}));
     EXPECT_NE("", app.screenshot(page, "terminal-text"));
     EXPECT_EQ(0, app.close()) << "exit code";
     SimClient::resetAll();
