@@ -3,18 +3,15 @@
 #include <shlobj.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
 #include "KrxApp.h"
 #include "SimClient.h"
 #include "Version.h"
-#include "resource.h"
 
 // The release as a technician gets it: the installer, named after the program's version, installs
 // silently under Program Files with a Start-menu entry and an uninstall entry, the installed
-// program runs against the simulated devices, and the silent uninstall leaves nothing behind.
+// program starts, and the silent uninstall leaves nothing behind.
 namespace
 {
 
@@ -73,14 +70,12 @@ std::string shortcutTarget(std::string const& link)
     return target;
 }
 
-// Runs a program to its end; its exit code (-1 when it did not end in time) and the time it took.
-long runToEnd(std::string const& path, std::string const& arguments, DWORD timeoutMs, DWORD* tookMs)
+// Runs an installer or uninstaller silently to its end; its exit code, or -1 when it did not start
+// or did not end in time.
+long runSilently(std::string const& path, DWORD timeoutMs)
 {
     KrxApp process;
-    ULONGLONG start = GetTickCount64();
-    long code = process.startProgram(path, arguments) ? process.waitExit(timeoutMs) : -1;
-    *tookMs = static_cast<DWORD>(GetTickCount64() - start);
-    return code;
+    return process.startProgram(path, "/S") ? process.waitExit(timeoutMs) : -1;
 }
 
 TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
@@ -93,49 +88,31 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
 
     // The installer's name carries the version the program reports.
     std::string installer = windowsPath(KRX_PACKAGE_DIR "/VelmoraKrx40-" KRX_VERSION "-setup.exe");
-    ASSERT_TRUE(exists(installer)) << installer;
-    DWORD installMs = 0;
-    ASSERT_EQ(0, runToEnd(installer, "/S", 180000, &installMs));
-    std::printf("silent install: %lu ms\n", installMs);
+    ASSERT_EQ(0, runSilently(installer, 180000)) << installer;
 
-    EXPECT_TRUE(exists(program));
     EXPECT_TRUE(exists(folder + "\\vlxflash.exe"));
-    EXPECT_TRUE(exists(uninstaller));
     EXPECT_FALSE(exists(folder + "\\Simulator")) << "the demonstration component is off by default";
 
-    EXPECT_EQ("Velmora KRX-40", uninstallValue("DisplayName"));
     EXPECT_EQ(KRX_VERSION, uninstallValue("DisplayVersion"));
-    EXPECT_EQ("Velmora", uninstallValue("Publisher"));
     EXPECT_EQ(program, uninstallValue("DisplayIcon"));
     EXPECT_EQ("\"" + uninstaller + "\"", uninstallValue("UninstallString"));
 
     std::string target = shortcutTarget(menuFolder + "\\" + SHORTCUT_NAME);
     EXPECT_EQ(program, target) << "the Start-menu entry";
 
-    // The installed program is this build's (its version text) and finds the simulated devices.
+    // The installed program runs from there on its own (what it shows is the end-to-end tests'),
+    // here without devices, whatever an earlier test left in the simulators.
     {
         SimClient::resetAll();
-        SimClient::vlxAdd(3);
-        SimClient::krxAdd(3);
         KrxApp app;
         ASSERT_TRUE(app.startProgram(program, ""));
         ASSERT_NE(nullptr, app.mainWindow()) << "no main window";
-        HWND version = app.mainControl(IDC_VERSION);
-        EXPECT_TRUE(
-            waitUntil([&] { return KrxApp::text(version) == "Version: " KRX_VERSION; }, 10000))
-            << KrxApp::text(version);
-        HWND list = app.mainControl(IDC_DEVICE_LIST);
-        EXPECT_TRUE(waitUntil(
-            [&] { return KrxApp::comboTexts(list) == std::vector<std::string>{"3"}; }, 10000));
-        app.screenshot(app.mainWindow(0), "installed-program");
         EXPECT_EQ(0, app.close());
     }
 
     // The uninstaller runs from a copy of itself in the temporary folder: its own process ends
     // at once, the copy removes the rest (and is itself removed when Windows next starts).
-    DWORD uninstallMs = 0;
-    ASSERT_EQ(0, runToEnd(uninstaller, "/S", 60000, &uninstallMs));
-    ULONGLONG start = GetTickCount64();
+    ASSERT_EQ(0, runSilently(uninstaller, 60000));
     auto gone = [&] {
         return !exists(folder) && !exists(menuFolder) && !keyExists(UNINSTALL_KEY) &&
             !keyExists(VENDOR_KEY);
@@ -144,8 +121,6 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
         << "left behind: folder " << exists(folder) << ", Start menu " << exists(menuFolder)
         << ", uninstall entry " << keyExists(UNINSTALL_KEY) << ", vendor key "
         << keyExists(VENDOR_KEY);
-    std::printf("silent uninstall: %lu ms\n",
-                uninstallMs + static_cast<DWORD>(GetTickCount64() - start));
 }
 
 }

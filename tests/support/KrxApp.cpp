@@ -43,8 +43,8 @@ KrxApp::~KrxApp()
 {
     if (process.hProcess == nullptr)
         return;
-    if (isRunning() && close(5000) == -1 && isRunning())
-        TerminateProcess(process.hProcess, 1);
+    if (isRunning())
+        close(5000); // terminates the program when it does not end in time
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 }
@@ -149,21 +149,6 @@ HWND KrxApp::waitDialog(std::string const& caption, DWORD timeoutMs, int withCon
 std::string KrxApp::messageBoxText(HWND box)
 {
     return text(GetDlgItem(box, 0xFFFF));
-}
-
-std::string KrxApp::answer(std::string const& caption, int button, DWORD timeoutMs,
-                           std::string* error)
-{
-    HWND box = waitDialog(caption, timeoutMs);
-    if (box == nullptr) {
-        *error = "no box \"" + caption + "\"";
-        return "";
-    }
-    std::string boxText = messageBoxText(box);
-    press(GetDlgItem(box, button));
-    if (!waitUntil([&] { return !IsWindow(box); }, 10000))
-        *error = "the box \"" + caption + "\" stayed open";
-    return boxText;
 }
 
 bool KrxApp::selectTab(int index)

@@ -47,9 +47,6 @@ public:
     HWND waitDialog(std::string const& caption, DWORD timeoutMs = 10000, int withControl = 0);
     // The text of a message box (its static control 0xFFFF).
     static std::string messageBoxText(HWND box);
-    // Waits for the box, presses the button, waits until it is gone; the box's text, or "" with
-    // a message in *error.
-    std::string answer(std::string const& caption, int button, DWORD timeoutMs, std::string* error);
 
     // Posted TCM_SETCURFOCUS: the tab control notifies its parent as after a click (a sent one
     // would block the test while the program shows a box on the way). The tabs' texts are the
