@@ -161,6 +161,33 @@ TEST_F(BitmapControlsE2E, TheShapeIsCutOutWhereItsBitmapIsWhite)
     EXPECT_EQ(GetSysColor(COLOR_BTNFACE), pixel(shapeX + 120, shapeY + 20));
 }
 
+// Real clicks on the bars' arrows and trough, and keys after a click on the drawing gave the pane
+// the focus: what the system makes of them reaches the pane's scroll requests.
+TEST_F(GalleryWrappers, ScrollBarClicksAndKeysScrollTheDrawing)
+{
+    RECT r, client;
+    ASSERT_TRUE(GetWindowRect(pane, &r) && GetClientRect(pane, &client));
+    int const bar = GetSystemMetrics(SM_CXVSCROLL), edge = bar / 2 + 2, page = client.bottom;
+    POINT const downArrow = {r.right - edge, r.bottom - bar - edge},
+                trough = {r.right - edge, r.bottom - 3 * bar},
+                rightArrow = {r.right - bar - edge, r.bottom - edge};
+    struct
+    {
+        char const* what;
+        POINT click; // where key is 0
+        WORD key;
+        int x, y;
+    } const steps[] = {
+        {"down arrow", downArrow, 0, 0, 1},     {"trough below the thumb", trough, 0, 0, 1 + page},
+        {"key down", {}, VK_DOWN, 0, 2 + page}, {"key page up", {}, VK_PRIOR, 0, 2},
+        {"right arrow", rightArrow, 0, 1, 2},   {"key right", {}, VK_RIGHT, 2, 2}};
+    ASSERT_TRUE(RealInput::click({r.left + 40, r.top + 40}));
+    for (auto const& s : steps) {
+        ASSERT_TRUE(s.key ? RealInput::key(s.key) : RealInput::click(s.click)) << s.what;
+        EXPECT_TRUE(offsetBecomes(s.x, s.y)) << s.what;
+    }
+}
+
 // The right click's popup menu reaches the pane with its second item, "Zum Ende"; the other
 // items are one line each of the gallery.
 TEST_F(GalleryWrappers, RightClickPopupScrollsToTheEnd)
@@ -187,7 +214,9 @@ TEST_F(GalleryWrappers, ApplyStoresTheChangedPageInTheRegistry)
     KrxApp::type(step, "25");
     ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(apply) != 0; }, 10000));
     EXPECT_NE("", app.screenshot(sheet, "gallery-settings"));
-    ASSERT_TRUE(KrxApp::press(apply));
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(apply, &r));
+    ASSERT_TRUE(RealInput::click({(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
     DWORD stored = 0, size = sizeof stored;
     EXPECT_TRUE(waitUntil(
         [&] {
