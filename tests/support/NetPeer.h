@@ -38,7 +38,7 @@ inline bool waitFor(std::function<bool()> const& condition, DWORD timeoutMs = 60
     return waitUntil(condition, timeoutMs);
 }
 
-// "server PORTFILE MODE ARGS" or "client PORT MODE ARGS" (see netpeer.py).
+// "server PORTFILE MODE ARGS" or "client PORT clients N K RESULT" (see netpeer.py).
 inline bool startPeer(std::string const& args)
 {
     std::string command = "Z:\\usr\\bin\\python3 \"" KRX_NET_PEER "\" " + args;

@@ -1,12 +1,12 @@
 #!/usr/bin/env python3
 """A TCP peer on 127.0.0.1 for the network tests, written with python's socket module only.
   netpeer.py server PORTFILE MODE [ARGS]  (the port it listens on goes to PORTFILE)
-  netpeer.py client PORT MODE [ARGS]
-Modes: send DATA (one burst, then close) | split DATA (for every k: bytes[:k], pause, bytes[k:])
-| close (at once) | collect RESULT (all that comes until the close) | accept-close N (server:
-N connections, each closed at once) | clients N K RESULT (client: N connections at once, each
-sends K commands and reads up to K replies; RESULT: "conn<TAB>reply" lines, "conn<TAB>EOF" when
-the other side closed first). Socket time-outs and an alarm end every run by itself."""
+  netpeer.py client PORT clients N K RESULT
+Server modes: send DATA (one burst, then close) | split DATA (for every k: bytes[:k], pause,
+bytes[k:]) | close (at once) | collect RESULT (all that comes until the close) | accept-close N
+(N connections, each closed at once). The client makes N connections at once, each sends K
+commands and reads up to K replies; RESULT: "conn<TAB>reply" lines, "conn<TAB>EOF" when the
+other side closed first. Socket time-outs and an alarm end every run by itself."""
 import os, signal, socket, sys, time
 
 
@@ -65,10 +65,7 @@ def main():
     signal.alarm(120)
     role, where, mode, args = sys.argv[1], sys.argv[2], sys.argv[3], sys.argv[4:]
     if role == "client":
-        if mode == "clients":
-            run_clients(where, int(args[0]), int(args[1]), args[2])
-        else:
-            serve_one(connect(where), mode, args)
+        run_clients(where, int(args[0]), int(args[1]), args[2])
         return
     server = socket.create_server(("127.0.0.1", 0), backlog=64)
     server.settimeout(30)
