@@ -3,20 +3,6 @@
 #include "ErrorText.h"
 #include "Win32Exception.h"
 
-TEST(ExceptionTest, CopiesKeepTheTextAndCatchAsStdException)
-{
-    String text("Unerwartetes Datenende.");
-    Exception e(text), copy(e), assigned("x");
-    assigned = e;
-    EXPECT_NE(e.what(), copy.what()); // deep copy
-    EXPECT_STREQ(text.getChars(), copy.what());
-    try {
-        throw assigned;
-    } catch (std::exception const& caught) {
-        EXPECT_STREQ(text.getChars(), caught.what());
-    }
-}
-
 TEST(Win32ExceptionTest, CodeAddsTheSystemTextAndTheCodeUnsignedCopiesKeepBoth)
 {
     // Every test builds its expected texts with these helpers: here they are pinned once to what
