@@ -6,8 +6,6 @@
 // shared with it live under /tmp, which we see as Z:\tmp.
 #include <windows.h>
 
-#include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -75,14 +73,14 @@ public:
     {
         std::lock_guard<std::mutex> lock(mutex);
         entries.push_back(std::move(entry));
-        changed.notify_all();
     }
     // Waits until the last entry is the given one.
-    bool waitForLast(std::string const& entry, int timeoutMs = 60000)
+    bool waitForLast(std::string const& entry)
     {
-        std::unique_lock<std::mutex> lock(mutex);
-        return changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                [&] { return !entries.empty() && entries.back() == entry; });
+        return waitFor([&] {
+            std::lock_guard<std::mutex> lock(mutex);
+            return !entries.empty() && entries.back() == entry;
+        });
     }
     std::vector<std::string> snapshot()
     {
@@ -92,7 +90,6 @@ public:
 
 private:
     std::mutex mutex;
-    std::condition_variable changed;
     std::vector<std::string> entries;
 };
 
