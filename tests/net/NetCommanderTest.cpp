@@ -207,7 +207,8 @@ TEST(NetCommanderServer, FiftyClientsEachGetTheirOwnRepliesOrAreClosedWithoutLis
                              std::to_string(j) + "\"\n"
                                   : "\tEOF\n");
         EXPECT_EQ(readWholeFile(result.winPath), expected);
-        for (auto& recorder : ours.recorders) // each client closes after its replies
-            EXPECT_TRUE(recorder->log.waitForLast("close"));
+        // Each client closes after its replies; one failed wait (a minute) is enough to know.
+        for (auto& recorder : ours.recorders)
+            ASSERT_TRUE(recorder->log.waitForLast("close"));
     }
 }
