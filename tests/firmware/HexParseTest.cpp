@@ -28,6 +28,7 @@ TEST(FirmwareHexParseTest, TextsGiveTheirImageOrTheirMessage)
         {"line end inside record", ":030030\r\n0002337A1E\r\n" + E, BAD_CHARACTER},
         {"colon inside record", ":0300:3000\r\n" + E, BAD_CHARACTER},
         // A data byte is read before its cell is checked, so a bad digit wins over a bad address.
+        {"second byte at 7FFF not hex", ":027FFF0041GZ\r\n" + E, BAD_CHARACTER},
         {"first byte at 8000 not hex", ":01800000ZG\r\n" + E, BAD_CHARACTER},
         {"type 03, a start address", hexRecord(0, 3, std::string("\0\0\x23\x45", 4)) + E, BAD_TYPE},
         // The type is judged before any data byte is read, also for type 04 to address 0.

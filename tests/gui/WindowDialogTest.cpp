@@ -249,6 +249,8 @@ TEST(WindowGeometryTest, RelativePointClientPosCenterAndRemoveWindowStyle)
 TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
 {
     ASSERT_EQ(0u, Dialog::listDlg.size());
+    MSG none = {};
+    EXPECT_EQ(0, Dialog::isAnyDialogMessage(&none));
     ProbeWindow host;
     // Without a parent the object is listed but has no window.
     ProbeDialog* lone = new ProbeDialog(nullptr, IDD_MAIN_DIALOG, false);

@@ -54,6 +54,8 @@ TEST(StringTest, DerivedTexts)
     check<std::string>({
         TXT(String('x', 3), "xxx"),
         TXT(String(0), "0"),
+        TXT(String(0u), "0"),
+        TXT(String(-15), "-15"),
         TXT(String(4294967295u), "4294967295"),
         TXT(String(-2147483647 - 1), "-2147483648"),
         TXT(String("ab") + String("cd"), "abcd"),
@@ -76,6 +78,8 @@ TEST(StringTest, DerivedTexts)
         TXT(String("x").padr(3), "x  "),
         TXT(String("abc").padl(2), "abc"), // a width below the length pads nothing
         TXT(String("abc").padr(2), "abc"),
+        TXT(String("abc").padl(3, '0'), "abc"), // at exactly the width
+        TXT(String("abc").padr(3, '.'), "abc"),
         TXT(String("Grün").toUpperCase(), "GRüN"), // umlauts stay as they are
         TXT(String("STRAßE ÄÖÜ").toLowerCase(), "straße ÄÖÜ"),
         TXT(String("a\r\nb\nc").filterCrLf(), "a b c"),

@@ -4,14 +4,16 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "KrxApp.h"
 #include "SimClient.h"
 #include "Version.h"
+#include "resource.h"
 
 // The release as a technician gets it: the installer, named after the program's version, installs
 // silently under Program Files with a Start-menu entry and an uninstall entry, the installed
-// program starts, and the silent uninstall leaves nothing behind.
+// program finds the simulated devices, and the silent uninstall leaves nothing behind.
 namespace
 {
 
@@ -100,14 +102,20 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
     std::string target = shortcutTarget(menuFolder + "\\" + SHORTCUT_NAME);
     EXPECT_EQ(program, target) << "the Start-menu entry";
 
-    // The installed program runs from there on its own (what it shows is the end-to-end tests'),
-    // here without devices, whatever an earlier test left in the simulators.
+    // The installed program runs from there on its own and finds the simulated devices (what else
+    // it shows is the end-to-end tests').
     {
         SimClient::resetAll();
+        SimClient::vlxAdd(3);
+        SimClient::krxAdd(3);
         KrxApp app;
         ASSERT_TRUE(app.startProgram(program, ""));
-        ASSERT_NE(nullptr, app.mainWindow()) << "no main window";
+        HWND list = app.mainControl(IDC_DEVICE_LIST);
+        ASSERT_NE(nullptr, list) << "no main window";
+        EXPECT_TRUE(waitUntil(
+            [&] { return KrxApp::comboTexts(list) == std::vector<std::string>{"3"}; }, 10000));
         EXPECT_EQ(0, app.close());
+        SimClient::resetAll();
     }
 
     // The uninstaller runs from a copy of itself in the temporary folder: its own process ends
