@@ -82,6 +82,8 @@ TEST_F(RegistryTest, ReadsWithADefaultOnlyWhenTheNameMatchesByteForByte)
     EXPECT_STREQ(store->getString("Fehlt", String("vorgabe")).getChars(), "vorgabe");
     EXPECT_TRUE(store->getBool("Fehlt", true));
     // The registry finds "wert" as well; the store's name check does not.
+    EXPECT_TRUE(store->existsKey("Wert"));
+    EXPECT_FALSE(store->existsKey("wert"));
     EXPECT_EQ(store->getLong("wert", 0), 0);
 
     std::string const missing = thrownText([&] { store->getLong("Fehlt"); });
@@ -95,6 +97,7 @@ TEST_F(RegistryTest, ReadsWithADefaultOnlyWhenTheNameMatchesByteForByte)
 TEST_F(RegistryTest, SectionsAreCreatedAtOnceListedAndRemovedWithEverythingBelow)
 {
     std::unique_ptr<Konfiguration> a(store->createSubKey("A"));
+    EXPECT_TRUE(store->existsSubKey("A")) << "made at once, before anything is written";
     EXPECT_STREQ(a->getId().getChars(), "A");
     a->setLong("Eins", 1);
     a->setString("Zwei", "2");
