@@ -23,40 +23,32 @@ protected:
     void TearDown() override { SimClient::resetAll(); }
 };
 
-TEST_F(VlxUsbDriverTest, PathsPresenceMissingDevicesAndAChannelHoldingOneHandleClosedOnce)
+TEST_F(VlxUsbDriverTest, PathPresenceMissingDeviceAndAChannelHoldingOneHandleClosedOnce)
 {
-    struct
-    {
-        unsigned char number;
-        char const* path;
-    } const cases[] = {{1, "\\\\.\\VlxUsb1"}, {255, "\\\\.\\VlxUsb255"}};
     SimClient::vlxAdd(255);
-    for (auto const& c : cases) {
-        EXPECT_STREQ(c.path, VlxUsbDriver::getDevicePath(c.number).getChars());
-        long const before = openHandles();
-        EXPECT_TRUE(VlxUsbDriver::isPresent(c.number)) << c.path;
-        EXPECT_EQ(before, openHandles()) << "the probe must close what it opened";
-        VlxUsbDriver* channel = new VlxUsbDriver(c.number);
-        EXPECT_TRUE(VlxUsbDriver::isPresent(c.number)) << c.path << " held open";
-        // The stored number of a new simulated device is its own number: the channel reached it.
-        EXPECT_EQ(c.number, channel->getDeviceNumber());
-        EXPECT_EQ((Log{{VLX_GET_DEVICE_NUMBER, {}}}), received(false, c.number)) << c.path;
-        // Windows refuses the second open itself. Wine gives out the handle whatever the driver
-        // answers, and the simulated driver then refuses every request on it: either way the
-        // second channel gets nothing from the device, with a sharing violation (32).
-        std::string const text = thrownText([&] { VlxUsbDriver(c.number).getDeviceNumber(); });
-        EXPECT_TRUE(text == errorMessage(openText, 32) || text == errorMessage(accessText, 32))
-            << text;
-        EXPECT_EQ(108, channel->getFirmwareVersion()) << "the first channel must stay usable";
-        EXPECT_EQ(before + 2, openHandles()) << "the device and the one event its requests reuse";
-        // A second CloseHandle of the same value would fail and leave its error behind.
-        SetLastError(0xdeadbeef);
-        delete channel;
-        EXPECT_EQ(0xdeadbeefu, GetLastError());
-        EXPECT_EQ(before, openHandles());
-        EXPECT_EQ(0u, SimClient::vlxState(c.number).open);
-    }
+    EXPECT_STREQ("\\\\.\\VlxUsb1", VlxUsbDriver::getDevicePath(1).getChars());
+    EXPECT_STREQ("\\\\.\\VlxUsb255", VlxUsbDriver::getDevicePath(255).getChars());
     long const before = openHandles();
+    EXPECT_TRUE(VlxUsbDriver::isPresent(255));
+    EXPECT_EQ(before, openHandles()) << "the probe must close what it opened";
+    VlxUsbDriver* channel = new VlxUsbDriver(255);
+    EXPECT_TRUE(VlxUsbDriver::isPresent(255)) << "held open";
+    // The stored number of a new simulated device is its own number: the channel reached it.
+    EXPECT_EQ(255, channel->getDeviceNumber());
+    EXPECT_EQ((Log{{VLX_GET_DEVICE_NUMBER, {}}}), received(false, 255));
+    // Windows refuses the second open itself. Wine gives out the handle whatever the driver
+    // answers, and the simulated driver then refuses every request on it: either way the
+    // second channel gets nothing from the device, with a sharing violation (32).
+    std::string const text = thrownText([&] { VlxUsbDriver(255).getDeviceNumber(); });
+    EXPECT_TRUE(text == errorMessage(openText, 32) || text == errorMessage(accessText, 32)) << text;
+    EXPECT_EQ(108, channel->getFirmwareVersion()) << "the first channel must stay usable";
+    EXPECT_EQ(before + 2, openHandles()) << "the device and the one event its requests reuse";
+    // A second CloseHandle of the same value would fail and leave its error behind.
+    SetLastError(0xdeadbeef);
+    delete channel;
+    EXPECT_EQ(0xdeadbeefu, GetLastError());
+    EXPECT_EQ(before, openHandles());
+    EXPECT_EQ(0u, SimClient::vlxState(255).open);
     EXPECT_FALSE(VlxUsbDriver::isPresent(2));
     EXPECT_EQ(errorMessage(openText, ERROR_FILE_NOT_FOUND),
               thrownText([] { VlxUsbDriver channel(2); }));
@@ -127,29 +119,22 @@ TEST_P(VlxUsbDriverCommandTest, TestAndDeviceNumberCommandsSendExactlyTheirBytes
     unsigned char buffer[255];
     for (unsigned i = 0; i < sizeof buffer; ++i)
         buffer[i] = static_cast<unsigned char>(i * 7 + 1);
-    EXPECT_EQ(0, channel.readTestData(buffer, sizeof buffer)) << "nothing looped back yet";
     channel.sendTestCommand(1, 2);
-    EXPECT_EQ(2, SimClient::vlxPortPattern(1));
     channel.sendTestCommand(0, 0x1234);
     channel.sendTestCommand(0, 0x0056);
     channel.sendTestCommand(1, 0xABCD);
-    EXPECT_EQ(0xABCD, SimClient::vlxPortPattern(1));
     channel.setDeviceNumber(7);
-    EXPECT_EQ(7, SimClient::vlxStoredNumber(1));
-    EXPECT_EQ(7, channel.getDeviceNumber());
     unsigned char const second = buffer[1];
     EXPECT_EQ(1, channel.readTestData(buffer, 1)) << "test values loop back one byte each";
     EXPECT_EQ(0x34, buffer[0]);
     EXPECT_EQ(second, buffer[1]) << "written beyond maxLength";
     EXPECT_EQ(1, channel.readTestData(buffer, sizeof buffer)) << "the count the driver reported";
     EXPECT_EQ(0x56, buffer[0]);
-    EXPECT_EQ((Log{{VLX_READ_TEST_DATA, {}},
-                   {VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0x02, 0x00}},
+    EXPECT_EQ((Log{{VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0x02, 0x00}},
                    {VLX_SEND_TEST_COMMAND, {0x04, 0x00, 0x34, 0x12}},
                    {VLX_SEND_TEST_COMMAND, {4, 0, 0x56, 0}},
                    {VLX_SEND_TEST_COMMAND, {0x04, 0x01, 0xCD, 0xAB}},
                    {VLX_SET_DEVICE_NUMBER, {0x07}},
-                   {VLX_GET_DEVICE_NUMBER, {}},
                    {VLX_READ_TEST_DATA, {}},
                    {VLX_READ_TEST_DATA, {}}}),
               received(false, 1));
@@ -160,7 +145,9 @@ INSTANTIATE_TEST_SUITE_P(Completed, VlxUsbDriverCommandTest, ::testing::Bool(),
                              return info.param ? "Later" : "AtOnce";
                          });
 
-TEST_F(VlxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoesOn)
+// The code 997 of a request that fails after pending is the shared base's, checked with the
+// feedback interface's channel.
+TEST_F(VlxUsbDriverTest, FailureCarriesItsCodeAndTheChannelGoesOn)
 {
     unsigned char buffer[64];
     // The codes written out, not taken from the shared header: a wrong code there would reach the
@@ -184,15 +171,12 @@ TEST_F(VlxUsbDriverTest, FailureCarriesItsCodeOr997AfterPendingAndTheChannelGoes
     VlxUsbDriver channel(1);
     channel.getDeviceNumber(); // the event that requests one at a time reuse
     long const before = openHandles();
-    for (bool later : {false, true}) {
-        SimClient::vlxSetPending(1, 10, later);
-        DWORD const code = later ? ERROR_IO_PENDING : ERROR_DEVICE_NOT_CONNECTED;
-        for (auto const& c : commands) {
-            SimClient::vlxFail(1, c.code, statusDeviceNotConnected);
-            EXPECT_EQ(errorMessage(accessText, code), thrownText([&] { c.run(channel); }))
-                << c.name << (later ? " later" : " at once");
-            EXPECT_EQ("", thrownText([&] { c.run(channel); })) << c.name << " after its failure";
-        }
+    for (auto const& c : commands) {
+        SimClient::vlxFail(1, c.code, statusDeviceNotConnected);
+        EXPECT_EQ(errorMessage(accessText, ERROR_DEVICE_NOT_CONNECTED),
+                  thrownText([&] { c.run(channel); }))
+            << c.name;
+        EXPECT_EQ("", thrownText([&] { c.run(channel); })) << c.name << " after its failure";
     }
     EXPECT_EQ(before, openHandles()) << "a failed request left its event open";
 }
