@@ -103,13 +103,4 @@ TEST_F(FirmwareWriterTest, RangesGoPageByPageFromTheTopInBlocksOfTheirRuns)
         EXPECT_EQ(c.sent, sent(cells)) << c.name;
     }
 }
-
-// The frames of the commands are pinned by the update engine's tests, which send every one.
-TEST_F(FirmwareWriterTest, BlockCountsWithoutAFrameAreRefusedBeforeTheChannel)
-{
-    unsigned char const spare[64] = {};
-    for (unsigned char count : {0, 33})
-        EXPECT_THROW(writer->sendBlock(0x1234, spare, count), Exception) << int(count);
-    EXPECT_EQ(std::vector<std::string>(), sent(image({})));
-}
 }

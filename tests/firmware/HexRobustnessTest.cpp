@@ -2,7 +2,6 @@
 // texts, without crash, hang or leak. Which text fits which fault is the parse tests' matter.
 #include <gtest/gtest.h>
 
-#include <numeric>
 #include <random>
 
 #include "HexTestUtil.h"
@@ -72,7 +71,6 @@ TEST(FirmwareHexRobustnessTest, HundredThousandVariantsGiveImagesOrTheirTexts)
     for (int o = 0; o < 6; o++)
         EXPECT_GE(tally[o], 500u) << "too few variants give \"" << TEXTS[o]
                                   << "\" (none: an image)";
-    EXPECT_EQ(100000u, std::accumulate(tally.begin(), tally.end(), 0u));
     EXPECT_LT(elapsed, 30000u) << "ms for all variants";
     // A leaked image is up to 128 KiB, a leaked message some 40 bytes: thousands of failures would show.
     EXPECT_LT(after, before + 1024 * 1024)

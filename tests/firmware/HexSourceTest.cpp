@@ -11,17 +11,6 @@
 
 namespace
 {
-// The resource's text, read whole (its version is checked by the loading test below).
-TEST(FirmwareBuiltInImageTest, IsReadFromItsResource)
-{
-    IntelHexData hex(GetModuleHandleA(nullptr), IDR_FIRMWARE);
-    Cells c = parseHex(hex).cells;
-    ASSERT_EQ(FULL_IMAGE, c.size());
-    EXPECT_TRUE(parseText(builtInText()).cells == c) << "not the resource's whole text";
-    IntelHexData missing(GetModuleHandleA(nullptr), 4711);
-    EXPECT_EQ("Unerwartetes Datenende.", parseHex(missing).error);
-}
-
 TEST(FirmwareHexFileTest, ReadsTheWholeFileAloneIntoACopyOfItsOwn)
 {
     std::string path = scratchPath("fwhex");

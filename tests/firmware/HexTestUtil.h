@@ -46,10 +46,9 @@ inline ParseResult parseText(std::string const& text, unsigned short cellCount =
 }
 
 // An image with the given bytes from `address` on and every other cell empty.
-inline Cells imageWith(unsigned int address, std::string const& bytes,
-                       unsigned int cellCount = FULL_IMAGE)
+inline Cells imageWith(unsigned int address, std::string const& bytes)
 {
-    Cells cells(cellCount, EMPTY);
+    Cells cells(FULL_IMAGE, EMPTY);
     for (size_t i = 0; i < bytes.size(); i++)
         cells[address + i] = static_cast<unsigned char>(bytes[i]);
     return cells;
