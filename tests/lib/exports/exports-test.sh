@@ -51,19 +51,13 @@ if [ ! -f "$importlib" ]; then
   fail "no import library at $importlib"
 else
   cat >"$work/user.cpp" <<'CPP'
-#include "Map.h"
 #include "String.h"
-#include "Win32File.h"
 
 int main()
 {
     String text("Velmora");
     text += " KRX-40";
-    String name("nul");
-    Win32File file(name, 3);
-    Map map;
-    map.put("a", &file);
-    return text.length() == 14 && file.getSize() == 0 && map.get("a") == &file ? 0 : 1;
+    return text.length() == 14 ? 0 : 1;
 }
 CPP
   if ! "$cxx" -std=c++17 -I"$libdir" -c "$work/user.cpp" -o "$work/user.o" >"$work/link.log" 2>&1 ||
