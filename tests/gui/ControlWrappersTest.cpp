@@ -104,7 +104,6 @@ TEST(MenueTest, SystemMenuIsRestoredAndItemsPassThrough)
 {
     Plain w(WS_OVERLAPPEDWINDOW, 200, 100, nullptr);
     int standard = GetMenuItemCount(GetSystemMenu(w.getHwnd(), FALSE));
-    ASSERT_GT(standard, 0);
     {
         Menue system(&w, true);
         EXPECT_TRUE(system.appendMenu(MF_STRING, 0x7770, "Extra"));
