@@ -76,7 +76,6 @@ TEST(ScrollPaneTest, BarsFollowSizesAndEveryRequestMovesTheClient)
     for (Row const& r : rows) {
         bool vertical = r.msg == WM_VSCROLL;
         pane.setClientPos(vertical ? 0 : r.from, vertical ? r.from : 0);
-        pane.isScrolled();
         SendMessageA(p, r.msg, MAKEWPARAM(r.request, r.thumb), 0);
         POINT offset = pane.getClientPos(), at = client.getClientPos();
         int got = vertical ? offset.y : offset.x;
@@ -84,8 +83,7 @@ TEST(ScrollPaneTest, BarsFollowSizesAndEveryRequestMovesTheClient)
         EXPECT_EQ(r.to, got);
         EXPECT_EQ(-got, vertical ? at.y : at.x);
         EXPECT_EQ(r.to, GetScrollPos(p, vertical ? SB_VERT : SB_HORZ));
-        EXPECT_EQ(r.to != r.from, pane.isScrolled());
-        EXPECT_FALSE(pane.isScrolled());
+        EXPECT_EQ(r.to != r.from, pane.isScrolled()); // the still rows after moves show the reset
     }
 
     // Growing the pane pulls the offset back so no empty strip shows; larger than the client,
