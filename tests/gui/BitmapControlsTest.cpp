@@ -148,22 +148,15 @@ TEST(BitmapFile, RefusesWhatIsNoCompleteBitmap)
 // The checkerboard has more row runs than one batch of 2000 rectangles.
 TEST(BitmapRegion, HoldsExactlyTheOpaquePixels)
 {
-    for (auto const& c :
-         {std::make_pair(IDB_SHAPE, "shape.bmp"), std::make_pair(IDB_RASTER, "raster.bmp")}) {
-        BmpFile file(image(c.second));
-        HRGN region = Bitmap::toRegion(module, c.first);
-        ASSERT_NE(nullptr, region) << c.second;
-        int wrong = 0, opaque = 0;
-        for (int y = 0; y < file.height; ++y)
-            for (int x = 0; x < file.width; ++x) {
-                bool inside = file.at(x, y) != RGB(255, 255, 255);
-                opaque += inside;
-                wrong += inside != (PtInRegion(region, x, y) != FALSE);
-            }
-        EXPECT_GT(opaque, 2000) << c.second;
-        EXPECT_EQ(0, wrong) << c.second;
-        DeleteObject(region);
-    }
+    BmpFile file(image("raster.bmp"));
+    HRGN region = Bitmap::toRegion(module, IDB_RASTER);
+    ASSERT_NE(nullptr, region);
+    int wrong = 0;
+    for (int y = 0; y < file.height; ++y)
+        for (int x = 0; x < file.width; ++x)
+            wrong += (file.at(x, y) != RGB(255, 255, 255)) != (PtInRegion(region, x, y) != FALSE);
+    EXPECT_EQ(0, wrong);
+    DeleteObject(region);
 }
 
 // The lamp is 32 x 32: green at the centre of 64 x 64 only when stretched.
@@ -206,14 +199,7 @@ TEST(IconList, LooksIconsUpByIdAndIndex)
     EXPECT_EQ(3, icons.findIconId(IDI_WEICHE));
 }
 
-// Rows of the unfolded list by the centre pixel of each 24-pixel row; the file of each image.
-std::vector<COLORREF> rowColours(Canvas& canvas, int rows)
-{
-    std::vector<COLORREF> colours;
-    for (int r = 0; r < rows; ++r)
-        colours.push_back(canvas.at(48, 24 * r + 12));
-    return colours;
-}
+// The centre pixel of an image of the selection list, from its file.
 COLORREF fileColour(int item, char kind)
 {
     return BmpFile(image(("sel" + std::to_string(item) + kind + ".bmp").c_str())).at(48, 12);
@@ -232,9 +218,10 @@ TEST(WndSelectList, UnfoldsEnabledItemsAndReportsOnlyNewSelections)
     list.hiliteBefore();
     Canvas canvas(96, 120, 0);
     canvas.grab(list.getHwnd());
-    EXPECT_EQ((std::vector<COLORREF>{fileColour(0, 'c'), fileColour(0, 'r'), fileColour(2, 'h'),
-                                     fileColour(3, 'r')}),
-              rowColours(canvas, 4));
+    // Each 24-pixel row of the unfolded list by its centre: the closed image, items 0, 2 (lit), 3.
+    std::pair<int, char> const rows[] = {{0, 'c'}, {0, 'r'}, {2, 'h'}, {3, 'r'}};
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(fileColour(rows[r].first, rows[r].second), canvas.at(48, 24 * r + 12)) << r;
 
     SendMessageA(list.getHwnd(), WM_KEYDOWN, VK_RETURN, 0); // takes item 2
     EXPECT_EQ(0, list.isClapped());
@@ -273,11 +260,10 @@ TEST(WndButton, ReportsEveryStateChangeByItsFlags)
         WndButton button(module, &host, 5, 0, 0, IDB_BUTTON_UP, IDB_BUTTON_DOWN, 0, 0, c.flags);
         host.commands.clear();
         for (char const* e = c.events; *e; ++e) {
-            UINT msg = *e == 'd' ? WM_LBUTTONDOWN : *e == 'u' ? WM_LBUTTONUP : WM_MOUSELEAVE;
-            if (*e == 'k' || *e == 'K')
-                button.notifyKey(*e == 'k');
+            if (*e == 'k')
+                button.notifyKey(true);
             else
-                SendMessageA(button.getHwnd(), msg, 0, 0);
+                SendMessageA(button.getHwnd(), *e == 'd' ? WM_LBUTTONDOWN : WM_LBUTTONUP, 0, 0);
         }
         std::string codes;
         for (auto const& m : host.commands)
@@ -297,26 +283,22 @@ TEST(WndButton, DrawsItsStateAndHighlightWithTheIconOnTop)
     ImageList icons(32, 32, ILC_COLOR32 | ILC_MASK, 2, 2);
     icons.addIcon(module, IDI_LOK);
     BmpFile const faces[] = {BmpFile(image("btn_up.bmp")), BmpFile(image("btn_hi.bmp")),
-                             BmpFile(image("btn_down.bmp")), BmpFile(image("btn_downhi.bmp"))};
+                             BmpFile(image("btn_downhi.bmp"))};
     struct
     {
-        int flags;
-        bool over;
-        int state, face;
-    } const cases[] = {
-        {0, true, 2, 1}, {0, true, 1, 3}, {8, true, 2, 0}}; // flag 8: never highlighted
+        int flags, state, face;
+    } const cases[] = {{0, 2, 1}, {0, 1, 2}, {8, 2, 0}}; // flag 8: never highlighted
     for (auto const& c : cases) {
         WndButton button(module, &host, 5, 0, 0, IDB_BUTTON_UP, IDB_BUTTON_DOWN, IDB_BUTTON_HILITE,
                          IDB_BUTTON_DOWN_HILITE, c.flags);
         button.setImageLists(&icons, nullptr);
         button.setImageIndex(0);
-        if (c.over)
-            SendMessageA(button.getHwnd(), WM_MOUSEMOVE, 0, 0);
+        SendMessageA(button.getHwnd(), WM_MOUSEMOVE, 0, 0);
         button.setState(c.state);
         Canvas canvas(64, 32, 0);
         canvas.grab(button.getHwnd());
         BmpFile const& face = faces[c.face];
-        SCOPED_TRACE(testing::Message() << c.flags << " " << c.over << " " << c.state);
+        SCOPED_TRACE(testing::Message() << c.flags << " " << c.state);
         EXPECT_EQ(face.at(50, 20), canvas.at(50, 20));
         // The icon's box starts at (3, 8) and moves one pixel with the press.
         EXPECT_EQ(c.state == 1 ? face.at(7, 12) : RGB(30, 78, 137), canvas.at(4 + 3, 4 + 8));
@@ -331,8 +313,6 @@ TEST(WndBmpList, ShowsTheSelectedBitmapOrWhiteAndReportsMouseMoves)
     WndBmpList blank(&host, 100, 0, 40, 40, false);
     Canvas canvas(40, 40, 0);
     EXPECT_EQ(0, lamps.select(1));
-    canvas.grab(blank.getHwnd());
-    EXPECT_EQ(RGB(255, 255, 255), canvas.at(16, 16));
     blank.setBitmap(new Bitmap(module, IDB_LAMP_RED));
     canvas.grab(blank.getHwnd());
     EXPECT_EQ(RGB(230, 30, 20), canvas.at(16, 16));
