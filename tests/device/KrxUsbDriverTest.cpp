@@ -54,6 +54,7 @@ TEST_P(KrxUsbDriverTest, PathRefusedOpensAndAChannelHoldingItsHandlesClosedOnce)
 {
     SimClient::krxAdd(255);
     EXPECT_STREQ("\\\\.\\KrxUsb1", KrxUsbDriver::getDevicePath(1).getChars());
+    EXPECT_STREQ("\\\\.\\KrxUsb17", KrxUsbDriver::getDevicePath(17).getChars());
     EXPECT_STREQ("\\\\.\\KrxUsb255", KrxUsbDriver::getDevicePath(255).getChars());
     long const before = openHandles();
     KrxUsbDriver* channel = new KrxUsbDriver(255, async());

@@ -27,6 +27,7 @@ TEST_F(VlxUsbDriverTest, PathPresenceMissingDeviceAndAChannelHoldingOneHandleClo
 {
     SimClient::vlxAdd(255);
     EXPECT_STREQ("\\\\.\\VlxUsb1", VlxUsbDriver::getDevicePath(1).getChars());
+    EXPECT_STREQ("\\\\.\\VlxUsb17", VlxUsbDriver::getDevicePath(17).getChars());
     EXPECT_STREQ("\\\\.\\VlxUsb255", VlxUsbDriver::getDevicePath(255).getChars());
     long const before = openHandles();
     EXPECT_TRUE(VlxUsbDriver::isPresent(255));

@@ -1,11 +1,27 @@
 // The download protocol against the simulated command station: the payloads it logged, in order.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <new>
+
 #include "FirmwareWriter.h"
 #include "HexTestUtil.h"
 #include "SimClient.h"
 #include "VlxUsbCodes.h"
 #include "VlxUsbDriver.h"
+
+// Every allocation of this program is counted while `counting` is set (the other forms of new end
+// in this one, and the library's delete frees with free), to show that a walk allocates nothing:
+// its run buffer lives on the stack.
+bool counting = false;
+unsigned long allocations = 0;
+void* operator new(std::size_t size)
+{
+    allocations += counting;
+    if (void* p = std::malloc(size ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
 
 namespace
 {
@@ -95,6 +111,11 @@ TEST_F(FirmwareWriterTest, RangesGoPageByPageFromTheTopInBlocksOfTheirRuns)
          0x6FFF,
          0x0000,
          {"6F80+32", P, "6F60+32", "6F50+16", P}},
+        {"a full page",
+         {{0x0400, 0x047F}},
+         0x047F,
+         0x0400,
+         {"0460+32", "0440+32", "0420+32", "0400+32", P}},
         {"range ends cut runs", {{0x0500, 0x05FF}}, 0x0590, 0x0575, {"0580+17", P, "0575+11", P}},
     };
     for (auto const& c : cases) {
@@ -102,5 +123,38 @@ TEST_F(FirmwareWriterTest, RangesGoPageByPageFromTheTopInBlocksOfTheirRuns)
         writer->writeRange(cells.data(), c.from, c.to);
         EXPECT_EQ(c.sent, sent(cells)) << c.name;
     }
+}
+
+// A guard of the block's frame buffer: counts that no frame holds never reach the channel.
+TEST_F(FirmwareWriterTest, BlockCountsWithoutAFrameAreRefusedBeforeTheChannel)
+{
+    unsigned char const spare[64] = {};
+    for (unsigned char count : {0, 33})
+        EXPECT_THROW(writer->sendBlock(0x1234, spare, count), Exception) << int(count);
+    EXPECT_EQ(std::vector<std::string>(), sent(image({})));
+}
+
+TEST_F(FirmwareWriterTest, BuiltInImageGoesWholeWithoutHeapAllocation)
+{
+    IntelHexData hex(GetModuleHandleA(nullptr), IDR_FIRMWARE);
+    ParseResult parsed = parseHex(hex);
+    counting = true; // the counter itself works: a parse allocates its image
+    delete[] hex.parse(FULL_IMAGE);
+    counting = false;
+    EXPECT_EQ(1u, allocations);
+    // Opened first, as in an update, so that what the channel sets up once is in place.
+    writer->setWriteMode(true, false);
+    SimClient::vlxClearLog(DEVICE);
+    allocations = 0;
+    counting = true;
+    writer->writeRange(parsed.cells.data(), 0x7FFC, 0x7000);
+    writer->writeRange(parsed.cells.data(), 0x6FFF, 0x0000);
+    counting = false;
+    EXPECT_EQ(0u, allocations);
+    std::vector<std::string> log = sent(parsed.cells);
+    EXPECT_GT(log.size(), 7416u / 32) << "the walks reached the device";
+    EXPECT_EQ(0, std::count_if(log.begin(), log.end(), [](std::string const& s) {
+                  return s.back() == '!';
+              }));
 }
 }

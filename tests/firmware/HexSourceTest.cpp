@@ -54,6 +54,8 @@ std::string const FILE_TEXT = hexRecord(0x7000, 0, "\x02\x42") + "\r\n" + END_RE
 
 TEST(FirmwareLoadUpdateDataTest, FileWhenItCanBeOpenedElseTheBuiltInImageSilently)
 {
+    char folder[MAX_PATH];
+    GetTempPathA(MAX_PATH, folder);
     std::string path = scratchPath("fwload"), broken = path + ".broken",
                 relative = ".\\fwload_" + std::to_string(GetCurrentProcessId()) + ".hex";
     writeWholeFile(path, FILE_TEXT);
@@ -64,7 +66,8 @@ TEST(FirmwareLoadUpdateDataTest, FileWhenItCanBeOpenedElseTheBuiltInImageSilentl
           {path, path + " 2.66"},
           {relative, relative + " 2.66"},
           {broken, broken + " Unerwartetes Datenende."},
-          {path + ".missing", "intern 1.8"}})
+          {path + ".missing", "intern 1.8"},
+          {folder, "intern 1.8"}})
         EXPECT_EQ(c.second, load(c.first)) << "path \"" << c.first << "\"";
     // A file that another holder keeps to itself is passed over like a missing one.
     HANDLE holder = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -73,5 +76,11 @@ TEST(FirmwareLoadUpdateDataTest, FileWhenItCanBeOpenedElseTheBuiltInImageSilentl
     CloseHandle(holder);
     for (std::string const& p : {path, broken, relative})
         DeleteFileA(p.c_str());
+    // Two calls give objects of their own: one goes, the other still parses.
+    char description[UPDATE_DESCRIPTION_SIZE];
+    std::unique_ptr<IntelHexData> first(loadUpdateData(description, "")),
+        second(loadUpdateData(description, ""));
+    first.reset();
+    EXPECT_EQ("1.8", version(second.get()));
 }
 }

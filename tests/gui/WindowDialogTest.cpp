@@ -259,7 +259,11 @@ TEST(DialogRegistryTest, ListedFromCreateToDeleteAndAskedInOrder)
     HWND aHwnd = a->getHwnd();
     delete a; // a modeless dialog destroys its window
     EXPECT_FALSE(IsWindow(aHwnd));
+    // Closed by the user first: a second DestroyWindow on the dead handle would set the error.
+    ASSERT_TRUE(DestroyWindow(b->getHwnd()));
+    SetLastError(0xdeadbeef);
     delete b;
+    EXPECT_EQ(0xdeadbeefu, GetLastError());
     delete lone;
     EXPECT_EQ(0u, Dialog::listDlg.size());
 }

@@ -34,7 +34,8 @@ TEST_F(Win32FileTest, ModusSelectsTheDispositionAndFailuresNameTheFile)
         {2, false, 0, 0},
         {3, true, 0, 10},
         {3, false, ERROR_FILE_NOT_FOUND, -1},
-        // Modus 4, open or create, is the logger's: its test checks both cases.
+        {4, true, 0, 10},
+        {4, false, 0, 0},
         {5, true, 0, 0},
         {5, false, ERROR_FILE_NOT_FOUND, -1},
         {0, true, ERROR_INVALID_PARAMETER, 10},
@@ -86,6 +87,7 @@ TEST_F(Win32FileTest, WritesAfterGoToEndCopiesShareThePositionReadsStopAtTheEnd)
         delete original; // the copies hold handles of their own
         copy.goToEnd();
         EXPECT_EQ(2ul, copy.write(String("de")));
+        EXPECT_EQ(0ul, copy.write(String()));
         char f = 'f';
         EXPECT_EQ(1ul, assigned.write(&f, 1)); // one open file, one position
     }

@@ -157,9 +157,11 @@ TEST(MapTest, PutReplacesKeysAreCaseSensitiveInInsertionOrder)
     map.put("k3", &x);
     EXPECT_EQ((Items{&b, nullptr, &c, nullptr}),
               (Items{map.get("k1"), map.get("K1"), map.get("Ä"), map.get("ä")}));
+    EXPECT_EQ(&c, map.find("Ä") ? map.find("Ä")->value : nullptr);
     MapEnumeration e(&map); // each call steps on by one item
     EXPECT_STREQ("k1", e.nextKey().getChars());
     EXPECT_EQ(&c, e.nextValue());
+    EXPECT_TRUE(e.hasMoreAfter());
     EXPECT_EQ((Items{&b, &x, nullptr}),
               (Items{map.removeFirst(), map.removeLast(), map.get("k1")}));
     EXPECT_EQ(1u, map.size());
