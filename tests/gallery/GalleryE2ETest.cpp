@@ -22,10 +22,6 @@ using namespace WrapperLayout;
 namespace
 {
 
-std::string image(char const* name)
-{
-    return std::string(KRX_IMAGES "/") + name;
-}
 std::string command(int id, int code)
 {
     return "Letzte Meldung: Steuerelement " + std::to_string(id) + ", Code " + std::to_string(code);
@@ -90,15 +86,6 @@ protected:
             },
             10000);
     }
-    // A visible top-level window of this class (this test's process shows none).
-    static HWND shownWindow(char const* className)
-    {
-        HWND w = nullptr;
-        while ((w = FindWindowExA(nullptr, w, className, nullptr)) != nullptr)
-            if (IsWindowVisible(w))
-                return w;
-        return nullptr;
-    }
 
     KrxApp app{"ControlGallery MainKlasse"};
     HWND main = nullptr, status = nullptr, pane = nullptr, drawing = nullptr;
@@ -126,8 +113,8 @@ TEST_F(BitmapControlsE2E, SelectionListUnfoldsUnderTheMouseAndFoldsWhenItLeaves)
     mouse(0, x, rowY(0));
     EXPECT_TRUE(rowsBecome(4));
     mouse(0, x, rowY(2));
-    EXPECT_TRUE(waitPixel(x, rowY(2), BmpFile(image("sel2h.bmp")).at(48, 12)));
-    app.screenshot(main, "gallery-bitmaps");
+    EXPECT_TRUE(waitPixel(x, rowY(2), BmpFile(KRX_IMAGES "/sel2h.bmp").at(48, 12)));
+    EXPECT_NE("", app.screenshot(main, "gallery-bitmaps"));
     mouse(MOUSEEVENTF_LEFTDOWN, x, rowY(2));
     mouse(MOUSEEVENTF_LEFTUP, x, rowY(2));
     EXPECT_TRUE(waitStatus(command(selectId, 1)));
@@ -148,7 +135,7 @@ TEST_F(BitmapControlsE2E, TheMouseLeaveRule)
     EXPECT_TRUE(waitStatus(command(buttonId, 1)));
     mouse(0, 700, 300);
     EXPECT_TRUE(waitStatus(command(buttonId, 2)));
-    EXPECT_TRUE(waitPixel(x, y, BmpFile(image("btn_up.bmp")).at(50, 30)));
+    EXPECT_TRUE(waitPixel(x, y, BmpFile(KRX_IMAGES "/btn_up.bmp").at(50, 30)));
 }
 
 // The cab's window (white in the bitmap) is cut out: the gallery shows through, and the mouse
@@ -196,7 +183,7 @@ TEST_F(GalleryWrappers, RightClickPopupScrollsToTheEnd)
     ASSERT_TRUE(GetClientRect(pane, &visible));
     ASSERT_TRUE(RealInput::click(onScreen(paneX + 60, paneY + 60), true));
     HWND popup = nullptr;
-    ASSERT_TRUE(waitUntil([&] { return (popup = shownWindow("#32768")) != nullptr; }, 10000));
+    ASSERT_TRUE(waitUntil([&] { return (popup = app.shownWindow("#32768")) != nullptr; }, 10000));
     ASSERT_TRUE(GetWindowRect(popup, &menu));
     // Three text items of one height: the middle of the menu is the second.
     ASSERT_TRUE(RealInput::click({menu.left + 20, (menu.top + menu.bottom) / 2}));
@@ -236,6 +223,7 @@ TEST_F(GalleryWrappers, RestingMouseShowsTheToolTip)
     GetWindowRect(GetDlgItem(main, comboId), &r);
     ASSERT_TRUE(RealInput::moveTo({r.left + 30, (r.top + r.bottom) / 2}));
     HWND tip = nullptr;
-    EXPECT_TRUE(waitUntil([&] { return (tip = shownWindow(TOOLTIPS_CLASSA)) != nullptr; }, 15000));
+    EXPECT_TRUE(
+        waitUntil([&] { return (tip = app.shownWindow(TOOLTIPS_CLASSA)) != nullptr; }, 15000));
     EXPECT_EQ("Geschwindigkeit wählen", KrxApp::text(tip));
 }

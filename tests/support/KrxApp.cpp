@@ -9,32 +9,18 @@
 namespace
 {
 
-// Visible top-level windows of the process with this class (and caption, unless null).
-struct TopSearch
-{
-    DWORD processId;
-    char const* className;
-    char const* caption;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK collectTop(HWND window, LPARAM parameter)
-{
-    TopSearch* s = reinterpret_cast<TopSearch*>(parameter);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(window, &pid);
-    if (pid == s->processId && IsWindowVisible(window) &&
-        KrxApp::className(window) == s->className &&
-        (s->caption == nullptr || KrxApp::text(window) == s->caption))
-        s->found.push_back(window);
-    return TRUE;
-}
-
+// Visible top-level windows of the process with this class (and caption, unless null). The
+// caption is compared here: FindWindowEx ignores its case.
 std::vector<HWND> topWindows(DWORD processId, char const* className, char const* caption)
 {
-    TopSearch s = {processId, className, caption, {}};
-    EnumWindows(collectTop, reinterpret_cast<LPARAM>(&s));
-    return s.found;
+    std::vector<HWND> found;
+    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, className, nullptr)) != nullptr;) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == processId && IsWindowVisible(w) && (!caption || KrxApp::text(w) == caption))
+            found.push_back(w);
+    }
+    return found;
 }
 
 }
@@ -61,13 +47,11 @@ bool KrxApp::startProgram(std::string const& path, std::string const& arguments)
     std::string commandLine = "\"" + path + "\"" + (arguments.empty() ? "" : " " + arguments);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
     // Wine now and then refuses a start right after another program of the run has ended, with
     // ERROR_INTERNAL_ERROR; the same start a moment later goes through.
     for (int attempt = 1;; ++attempt) {
-        if (CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &process))
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           nullptr, &startup, &process))
             return true;
         DWORD error = GetLastError();
         std::fprintf(stderr, "CreateProcess %s failed: %lu\n", commandLine.c_str(), error);
@@ -91,14 +75,15 @@ HWND KrxApp::waitFor(std::function<HWND()> find, DWORD timeoutMs)
     return found;
 }
 
+HWND KrxApp::shownWindow(char const* className)
+{
+    std::vector<HWND> all = topWindows(process.dwProcessId, className, nullptr);
+    return all.empty() ? nullptr : all.front();
+}
+
 HWND KrxApp::mainWindow(DWORD timeoutMs)
 {
-    return waitFor(
-        [&] {
-            std::vector<HWND> all = topWindows(process.dwProcessId, mainClass.c_str(), nullptr);
-            return all.empty() ? nullptr : all.front();
-        },
-        timeoutMs);
+    return waitFor([&] { return shownWindow(mainClass.c_str()); }, timeoutMs);
 }
 
 HWND KrxApp::mainControl(int id, DWORD timeoutMs)

@@ -32,6 +32,8 @@ public:
     bool start(std::string const& arguments = std::string());
     bool startProgram(std::string const& windowsPath, std::string const& arguments);
 
+    // A visible top-level window of the program with this class (popup menus, tooltips), or null.
+    HWND shownWindow(char const* className);
     // The visible main window, and a control of its main dialog (its #32770 child).
     HWND mainWindow(DWORD timeoutMs = 20000);
     HWND mainControl(int id, DWORD timeoutMs = 20000);
