@@ -9,23 +9,18 @@
 
 #include "Win32Exception.h"
 
-// What the system says for an error code on this machine, or "".
-inline std::string systemErrorText(DWORD code)
-{
-    char* text = nullptr;
-    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&text), 0,
-                   nullptr);
-    std::string result = text ? text : "";
-    LocalFree(text);
-    return result;
-}
-
 // A Win32Exception's text: the program's text, a line break, the system's description of the
-// code, "(Fehlercode: N)".
+// code on this machine, "(Fehlercode: N)".
 inline std::string errorMessage(std::string const& text, DWORD code)
 {
-    return text + "\n" + systemErrorText(code) + "(Fehlercode: " + std::to_string(code) + ")";
+    char* system = nullptr;
+    FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), reinterpret_cast<char*>(&system), 0,
+                   nullptr);
+    std::string result = text + "\n" + (system ? system : "") +
+        "(Fehlercode: " + std::to_string(code) + ")";
+    LocalFree(system);
+    return result;
 }
 
 // The text of the Win32Exception f throws, "" when it throws none; its code into *code.
