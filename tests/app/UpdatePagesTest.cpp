@@ -127,12 +127,10 @@ TEST_F(UpdatePagesTest, UpdatePageFailuresAndRuns)
         "Firmwareupdate: Wollen Sie das Firmwareupdate auf Version 1.08 jetzt starten?";
     std::string const same = "Firmwareupdate: Die Version 1.08 ist bereits installiert.\n"
                              "Firmwareupdate trotzdem starten?";
-    std::string const box = "Fehler beim Firmwareupdate: ";
     Answer const end{"Firmwareupdate"}, failure{"Fehler beim Firmwareupdate"};
     Answer const yes{"Firmwareupdate", IDYES, [] { versions(1, 8, 2, 8); }};
     Answer const readFailure{"Fehler beim Erkennen der Firmwareversion"};
     std::string const readFailureText = readFailure.caption + ": ";
-    int const update = IDC_FIRMWARE_UPDATE;
     struct
     {
         char const* name;
@@ -153,19 +151,19 @@ TEST_F(UpdatePagesTest, UpdatePageFailuresAndRuns)
                        {readFailureText + openText, readFailureText + openText, "", ""}},
                       {"update",
                        [] { SimClient::vlxSetVersion(1, 1, 5, 0); },
-                       update,
+                       IDC_FIRMWARE_UPDATE,
                        {yes, end},
                        {ask, DONE, "1.08", "1.08"}},
                       {"emergency",
                        [] { SimClient::vlxSetVersion(1, 1, 5, 1); },
-                       update,
+                       IDC_FIRMWARE_UPDATE,
                        {end},
                        {DONE, "1.05", "1.08"}},
                       {"test mode",
                        [] { ProgramSettings::serviceMode = true; },
                        IDC_TEST_EMERGENCY,
                        {yes, failure, end},
-                       {same, box + "Testabbruch!", FAILED + "2", "1.08", "1.08"}}};
+                       {same, failure.caption + ": Testabbruch!", FAILED + "2", "1.08", "1.08"}}};
     for (auto const& r : rows) {
         SCOPED_TRACE(r.name);
         reset();

@@ -20,7 +20,6 @@ namespace
 char const* const UNINSTALL_KEY =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VelmoraKrx40";
 char const* const VENDOR_KEY = "Software\\Velmora";
-char const* const SHORTCUT_NAME = "Velmora KRX-40.lnk";
 
 std::string folderPath(int csidl)
 {
@@ -99,7 +98,7 @@ TEST(PackageE2e, InstallsStartsAndUninstallsSilently)
     EXPECT_EQ(program, uninstallValue("DisplayIcon"));
     EXPECT_EQ("\"" + uninstaller + "\"", uninstallValue("UninstallString"));
 
-    std::string target = shortcutTarget(menuFolder + "\\" + SHORTCUT_NAME);
+    std::string target = shortcutTarget(menuFolder + "\\Velmora KRX-40.lnk");
     EXPECT_EQ(program, target) << "the Start-menu entry";
 
     // The installed program runs from there on its own and finds the simulated devices (what else
