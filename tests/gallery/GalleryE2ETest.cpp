@@ -55,8 +55,13 @@ protected:
         ClientToScreen(main, &p);
         return p;
     }
-    // Moves the pointer to a point of the gallery's client area, with the button change given.
-    void mouse(DWORD buttons, int x, int y) { RealInput::mouse(onScreen(x, y), buttons); }
+    // Moves the pointer to a point of the gallery's client area, with the button change given; a
+    // move alone waits until the cursor is there (a late pointer event of X may move it back).
+    void mouse(DWORD buttons, int x, int y)
+    {
+        POINT p = onScreen(x, y);
+        EXPECT_TRUE(buttons ? RealInput::mouse(p, buttons) : RealInput::moveTo(p)) << x << "," << y;
+    }
     COLORREF pixel(int x, int y)
     {
         POINT p = onScreen(x, y);
