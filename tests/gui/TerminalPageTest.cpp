@@ -51,7 +51,7 @@ TEST(TerminalFormat, PrefixTextHexAndCutInto48Characters)
 // The page for device 3, whose reads block until bytes come. Clicks are sent: the page has
 // handled one when click returns. The receive worker hands its bytes over by sent messages, so
 // what comes from the device shows only while the test waits (waitUntil serves them).
-struct TerminalPageTest : ::testing::Test
+struct TerminalPageTest : ::testing::Test, PageHost
 {
     void SetUp() override
     {
@@ -68,14 +68,12 @@ struct TerminalPageTest : ::testing::Test
         SimClient::resetAll();
     }
 
-    HWND item(int id) { return GetDlgItem(page->getHwnd(), id); }
-    void click(int id) { SendMessageA(item(id), BM_CLICK, 0, 0); }
-    bool connected() { return KrxApp::text(item(IDC_TERMINAL_CONNECT)) == "Trennen"; }
+    bool connected() { return text(IDC_TERMINAL_CONNECT) == "Trennen"; }
     bool receiving() { return connected() && SimClient::krxState(3).waitingReads == 1; }
     // Opens the page and connects; the receive worker then waits in a read.
     void connect()
     {
-        page.reset(new TerminalPage(&host.window, 3));
+        page.reset(new TerminalPage(&window, 3));
         click(IDC_TERMINAL_CONNECT);
         ASSERT_TRUE(waitUntil([&] { return receiving(); }, 10000));
     }
@@ -92,9 +90,6 @@ struct TerminalPageTest : ::testing::Test
                 result.push_back(std::string(r.payload.begin(), r.payload.end()));
         return result;
     }
-
-    PageHost host;
-    std::unique_ptr<TerminalPage> page;
 };
 
 // Text, then hex display, synchronous (the program's default, asynchronous, is run end to end):
@@ -111,7 +106,7 @@ TEST_F(TerminalPageTest, EnterSendsTheLineAndBothWaysShowAsTextOrHex)
     KrxApp::type(item(IDC_TERMINAL_INPUT), "\rAB\r");
     EXPECT_TRUE(shows(">AB"));
     EXPECT_EQ(std::vector<std::string>{"AB\r"}, writes()) << "Enter on an empty line sends nothing";
-    EXPECT_EQ("", KrxApp::text(item(IDC_TERMINAL_INPUT)));
+    EXPECT_EQ("", text(IDC_TERMINAL_INPUT));
     click(IDC_TERMINAL_HEX);
     KrxApp::type(item(IDC_TERMINAL_INPUT), "AB\r");
     EXPECT_TRUE(shows(">41 42 0d "));
@@ -130,10 +125,10 @@ TEST_F(TerminalPageTest, ServiceModeSendsSingleBytesAndCountsWaitingBytes)
     EXPECT_EQ((std::vector<std::string>{"A", "B", "\r"}), writes());
     click(IDC_TERMINAL_READ);
     SimClient::krxFeed(3, "12345");
-    EXPECT_TRUE(waitUntil([&] { return KrxApp::text(item(IDC_TERMINAL_READ)) == "5"; }, 10000));
+    EXPECT_TRUE(waitUntil([&] { return text(IDC_TERMINAL_READ) == "5"; }, 10000));
     click(IDC_TERMINAL_READ);
     EXPECT_TRUE(shows("<12345"));
-    EXPECT_EQ("Read", KrxApp::text(item(IDC_TERMINAL_READ)));
+    EXPECT_EQ("Read", text(IDC_TERMINAL_READ));
 }
 
 // The page keeps answering another thread (a busy machine may delay an answer, a blocked page
@@ -193,7 +188,7 @@ TEST_F(TerminalPageTest, FloodKeepsThePageAnsweringAndStopsInTime)
 // another face: its Courier has no 12-pixel size and it takes no bitmap size above the request.)
 TEST_F(TerminalPageTest, ListUsesCourierUntilThePageGoes)
 {
-    page.reset(new TerminalPage(&host.window, 3));
+    page.reset(new TerminalPage(&window, 3));
     HFONT font = (HFONT)SendMessageA(item(IDC_TERMINAL_OUTPUT), WM_GETFONT, 0, 0);
     LOGFONTA asked = {};
     ASSERT_EQ((int)sizeof asked, GetObjectA(font, sizeof asked, &asked));
@@ -209,7 +204,7 @@ TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
     char const* env = std::getenv("KRX_TERMINAL_CYCLES");
     int const cycles = env ? std::atoi(env) : 60;
     for (bool asynchronous : {true, false}) {
-        page.reset(new TerminalPage(&host.window, 3));
+        page.reset(new TerminalPage(&window, 3));
         if (!asynchronous)
             click(IDC_TERMINAL_ASYNC);
         DWORD longest = 0;
@@ -220,7 +215,7 @@ TEST_F(TerminalPageTest, CyclesWithBlockedReadLeaveNothingBehind)
             DWORD start = GetTickCount();
             click(IDC_TERMINAL_CONNECT);
             longest = std::max(longest, GetTickCount() - start);
-            return KrxApp::text(item(IDC_TERMINAL_CONNECT)) == "Verbinden";
+            return text(IDC_TERMINAL_CONNECT) == "Verbinden";
         };
         for (int i = 0; i < 5; ++i) // warm-up: the system's first-use allocations
             ASSERT_TRUE(cycle());

@@ -6,23 +6,16 @@
 #include <cstring>
 #include <fstream>
 
-namespace
-{
-
-// Visible top-level windows of the process with this class (and caption, unless null). The
-// caption is compared here: FindWindowEx ignores its case.
-std::vector<HWND> topWindows(DWORD processId, char const* className, char const* caption)
+std::vector<HWND> KrxApp::topWindows(DWORD processId, char const* className, char const* caption)
 {
     std::vector<HWND> found;
     for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, className, nullptr)) != nullptr;) {
         DWORD pid = 0;
         GetWindowThreadProcessId(w, &pid);
-        if (pid == processId && IsWindowVisible(w) && (!caption || KrxApp::text(w) == caption))
+        if (pid == processId && IsWindowVisible(w) && (!caption || text(w) == caption))
             found.push_back(w);
     }
     return found;
-}
-
 }
 
 KrxApp::~KrxApp()

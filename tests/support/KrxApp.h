@@ -32,6 +32,10 @@ public:
     bool start(std::string const& arguments = std::string());
     bool startProgram(std::string const& windowsPath, std::string const& arguments);
 
+    // Visible top-level windows of a process with this class and caption (null: any). The caption
+    // is compared here, byte for byte: FindWindowEx ignores its case.
+    static std::vector<HWND> topWindows(DWORD processId, char const* className,
+                                        char const* caption);
     // A visible top-level window of the program with this class (popup menus, tooltips), or null.
     HWND shownWindow(char const* className);
     // The visible main window, and a control of its main dialog (its #32770 child).

@@ -69,13 +69,9 @@ struct Answer
 // The dialog described above; caption null: any caption.
 inline HWND findDialog(char const* caption, int button)
 {
-    for (HWND w = nullptr; (w = FindWindowExA(nullptr, w, "#32770", caption)) != nullptr;) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(w) &&
-            IsWindowEnabled(GetDlgItem(w, button)))
+    for (HWND w : KrxApp::topWindows(GetCurrentProcessId(), "#32770", caption))
+        if (IsWindowEnabled(GetDlgItem(w, button)))
             return w;
-    }
     return nullptr;
 }
 
