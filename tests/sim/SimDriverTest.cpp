@@ -1,17 +1,20 @@
 // The simulated command station, through its channel, and simctl where the channel tests do not
-// look: removal while open, a log longer than an update, and simctl as a person or a script uses it.
+// look: removal while open, a log longer than an update, and simctl's commands as a person or a
+// script gives them (simctl.exe only hands its arguments over; flasher_test.py runs it).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ErrorText.h"
 #include "SimClient.h"
+#include "SimctlCommand.h"
 #include "VlxUsbCodes.h"
 #include "VlxUsbDriver.h"
-#include "WineWait.h"
 
 namespace
 {
@@ -25,34 +28,15 @@ unsigned long blockFailure(VlxUsbDriver& channel, unsigned char const* block = n
     return code;
 }
 
-// Runs the build folder's simctl.exe (Wine maps the Unix root to Z:); its exit code, or
-// 0xFFFFFFFF when it did not start or end, and its standard output and error in output.
-DWORD simctl(std::string const& arguments, std::string& output)
+// A simctl command line run in this process: its exit status; what it printed, complaints last.
+int simctl(std::string const& line, std::string& output)
 {
-    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
-    HANDLE readEnd, writeEnd;
-    if (!CreatePipe(&readEnd, &writeEnd, &sa, 0))
-        return 0xFFFFFFFF;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi = {};
-    std::string line = "\"" + windowsPath(SIMCTL_UNIX_PATH) + "\" " + arguments;
-    bool started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &si, &pi);
-    CloseHandle(writeEnd);
+    std::istringstream words(line);
+    std::string errors;
     output.clear();
-    char buffer[4096];
-    DWORD n, exitCode = 0xFFFFFFFF;
-    while (started && ReadFile(readEnd, buffer, sizeof buffer, &n, nullptr) && n)
-        output.append(buffer, n);
-    CloseHandle(readEnd);
-    if (started && WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0)
-        GetExitCodeProcess(pi.hProcess, &exitCode);
-    CloseHandle(pi.hProcess);
-    CloseHandle(pi.hThread);
-    return exitCode;
+    int status = runSimctlCommand({std::istream_iterator<std::string>(words), {}}, output, errors);
+    output += errors;
+    return status;
 }
 
 class SimDriverTest : public ::testing::Test
@@ -113,7 +97,7 @@ TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
          {"", "bogus", "vlx", "vlx add", "vlx add 0", "vlx add 256", "vlx add 3 --mode odd",
           "vlx fail 3", "krx feed 3 hex:7", "krx pending 3 maybe"}) {
         std::string output;
-        EXPECT_EQ(2u, simctl(arguments, output)) << arguments << "\n" << output;
+        EXPECT_EQ(2, simctl(arguments, output)) << arguments << "\n" << output;
         EXPECT_NE(std::string::npos, output.find("usage: simctl")) << arguments;
     }
     EXPECT_TRUE(SimClient::vlxDevices().empty()) << "no half-done add";
@@ -122,17 +106,15 @@ TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
 TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
 {
     std::string output;
-    ASSERT_EQ(
-        0u,
-        simctl(
-            "vlx add 250 --version 2.07 --mode emergency --serial 0x010203 --text \"Treiber\\x21\"",
-            output))
+    ASSERT_EQ(0, simctl("vlx add 250 --version 2.07 --mode emergency --serial 0x010203 "
+                        "--text Treiber\\x21",
+                        output))
         << output;
     SimState s = SimClient::vlxState(250);
     EXPECT_EQ((std::vector<int>{2, 7, 1, 1, 2, 3}),
               (std::vector<int>{s.version[0], s.version[1], s.version[2], s.serial[0], s.serial[1],
                                 s.serial[2]}));
-    ASSERT_EQ(0u, simctl("vlx fail 250 firmware --after 1", output)) << output;
+    ASSERT_EQ(0, simctl("vlx fail 250 firmware --after 1", output)) << output;
     {
         VlxUsbDriver channel(250);
         SimClient::vlxClearLog(250);
@@ -143,12 +125,12 @@ TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
             << "the one after 1";
         EXPECT_EQ(0u, blockFailure(channel)) << "that one only";
     }
-    EXPECT_EQ(0u, simctl("vlx log 250", output));
-    EXPECT_EQ("0x00222004\r\n0x00222020 01 00 70\r\n0x00222020 01\r\n0x00222020\r\n", output)
+    EXPECT_EQ(0, simctl("vlx log 250", output));
+    EXPECT_EQ("0x00222004\n0x00222020 01 00 70\n0x00222020 01\n0x00222020\n", output)
         << "failed ones too";
 
-    EXPECT_EQ(1u, simctl("vlx add 250", output)) << "present already";
-    EXPECT_EQ(1u, simctl("krx remove 250", output)) << "no such feedback interface";
+    EXPECT_EQ(1, simctl("vlx add 250", output)) << "present already";
+    EXPECT_EQ(1, simctl("krx remove 250", output)) << "no such feedback interface";
     EXPECT_NE(std::string::npos, output.find("433")) << output;
 }
 
