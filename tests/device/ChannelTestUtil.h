@@ -4,7 +4,6 @@
 #define CHANNELTESTUTIL_H
 
 #include <functional>
-#include <string>
 #include <vector>
 
 #include <windows.h>

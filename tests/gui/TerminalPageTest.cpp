@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
