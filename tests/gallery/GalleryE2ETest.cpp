@@ -96,10 +96,8 @@ protected:
     HWND main = nullptr, status = nullptr, pane = nullptr, drawing = nullptr;
 };
 // The bitmap controls and the wrappers, each a suite of its own.
-struct BitmapControlsE2E : Gallery
-{};
-struct GalleryWrappers : Gallery
-{};
+using BitmapControlsE2E = Gallery;
+using GalleryWrappers = Gallery;
 
 } // namespace
 
