@@ -9,19 +9,15 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
 #include "BareFirmwareRequests.h"
 #include "SimClient.h"
 
 namespace
 {
-using bench::bareRequests;
 using bench::now;
 const unsigned DEVICE = 1;
-const double RESET_PAUSE_S = 2.0;
 
 // Seconds from starting the flasher to its end; -1 when it fails.
 double timedFlash(std::string const& program)
@@ -59,37 +55,16 @@ int main(int argc, char** argv)
         return 2;
     }
     int rounds = argc > 2 ? atoi(argv[2]) : 5;
-    std::vector<double> ratios;
-    try {
-        SimClient::resetAll();
-        SimClient::vlxAdd(DEVICE);
-        for (int round = 1; round <= rounds; ++round) {
+    return bench::compareRounds(
+        rounds, "vlxflash",
+        [] {
+            SimClient::resetAll();
+            SimClient::vlxAdd(DEVICE);
+        },
+        [&](bench::Payloads& payloads) {
             SimClient::vlxClearLog(DEVICE);
             double flash = timedFlash(argv[1]);
-            std::vector<std::vector<unsigned char>> payloads = bench::firmwarePayloads(DEVICE);
-            if (flash < 0 || payloads.empty()) {
-                fprintf(stderr, "round %d: the flasher did not run\n", round);
-                return 1;
-            }
-            double bare = bareRequests(payloads);
-            if (bare <= 0) {
-                fprintf(stderr, "round %d: the device could not be opened for the bare requests\n",
-                        round);
-                return 1;
-            }
-            double ratio = (flash - RESET_PAUSE_S) / bare;
-            ratios.push_back(ratio);
-            printf("round %d: %zu payloads; vlxflash %.3f s, less 2 s: %.3f s; bare requests %.3f "
-                   "s; ratio %.2f\n",
-                   round, payloads.size(), flash, flash - RESET_PAUSE_S, bare, ratio);
-        }
-    } catch (std::exception& e) {
-        fprintf(stderr, "simulated devices: %s\n", e.what());
-        return 1;
-    }
-    std::sort(ratios.begin(), ratios.end());
-    printf("ratio (vlxflash less 2 s) / (bare requests): median %.2f, min %.2f, max %.2f over %zu "
-           "rounds\n",
-           ratios[ratios.size() / 2], ratios.front(), ratios.back(), ratios.size());
-    return 0;
+            payloads = bench::firmwarePayloads(DEVICE);
+            return flash;
+        });
 }

@@ -2,14 +2,12 @@
 // simulated command station, less the update's fixed 2000 ms pause after the reset, against
 // the same payloads sent as bare firmware requests to the same simulated device in the same run.
 //
-// Usage: update_bench [rounds]   (default 3; prints each round and the median ratio)
+// Usage: update_bench [rounds]   (default 3; prints each round, the median and the spread)
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
 
-#include <algorithm>
-#include <vector>
 
 #include "BareFirmwareRequests.h"
 #include "SimClient.h"
@@ -18,10 +16,8 @@
 
 namespace
 {
-using bench::bareRequests;
 using bench::now;
 const unsigned DEVICE = 1;
-const double RESET_PAUSE_S = 2.0;
 
 HWND progressDialog(KrxApp& app)
 {
@@ -38,7 +34,7 @@ HWND progressDialog(KrxApp& app)
 }
 
 // Seconds from answering the question to the enabled OK of the progress dialog.
-double timedUpdate(std::vector<std::vector<unsigned char>>& payloads)
+double timedUpdate(bench::Payloads& payloads)
 {
     KrxApp app;
     if (!app.start(""))
@@ -77,35 +73,12 @@ double timedUpdate(std::vector<std::vector<unsigned char>>& payloads)
 int main(int argc, char** argv)
 {
     int rounds = argc > 1 ? atoi(argv[1]) : 3;
-    std::vector<double> ratios;
-    try {
-        SimClient::resetAll();
-        SimClient::vlxAdd(DEVICE);
-        SimClient::krxAdd(DEVICE);
-        for (int round = 1; round <= rounds; ++round) {
-            std::vector<std::vector<unsigned char>> payloads;
-            double update = timedUpdate(payloads);
-            if (update < 0 || payloads.empty()) {
-                fprintf(stderr, "round %d: the update did not run\n", round);
-                return 1;
-            }
-            double bare = bareRequests(payloads);
-            if (bare <= 0) {
-                fprintf(stderr, "round %d: the device could not be opened for the bare requests\n",
-                        round);
-                return 1;
-            }
-            double ratio = (update - RESET_PAUSE_S) / bare;
-            ratios.push_back(ratio);
-            printf("round %d: %zu payloads; update %.3f s, less 2 s: %.3f s; bare requests %.3f s; "
-                   "ratio %.1f\n",
-                   round, payloads.size(), update, update - RESET_PAUSE_S, bare, ratio);
-        }
-    } catch (std::exception& e) {
-        fprintf(stderr, "simulated devices: %s\n", e.what());
-        return 1;
-    }
-    std::sort(ratios.begin(), ratios.end());
-    printf("median ratio (update less 2 s) / (bare requests): %.1f\n", ratios[ratios.size() / 2]);
-    return 0;
+    return bench::compareRounds(
+        rounds, "update",
+        [] {
+            SimClient::resetAll();
+            SimClient::vlxAdd(DEVICE);
+            SimClient::krxAdd(DEVICE);
+        },
+        timedUpdate);
 }
