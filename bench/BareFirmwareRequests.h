@@ -13,20 +13,13 @@
 #include <functional>
 #include <vector>
 
+#include "BenchClock.h"
 #include "SimClient.h"
 #include "VlxUsbCodes.h"
 
 namespace bench
 {
 typedef std::vector<std::vector<unsigned char>> Payloads;
-
-inline double now()
-{
-    LARGE_INTEGER counter, frequency;
-    QueryPerformanceCounter(&counter);
-    QueryPerformanceFrequency(&frequency);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
 
 inline Payloads firmwarePayloads(unsigned device)
 {

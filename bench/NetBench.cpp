@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "net/NetCommander.h"
 #include "NetPeer.h"
 
@@ -42,13 +43,7 @@ public:
     }
 };
 
-double now()
-{
-    LARGE_INTEGER t, f;
-    QueryPerformanceCounter(&t);
-    QueryPerformanceFrequency(&f);
-    return double(t.QuadPart) / double(f.QuadPart);
-}
+using bench::now;
 
 // Seconds from connect to the close, or -1.
 double viaCommander(CountingCommander& commander, unsigned int port, int expected)

@@ -14,6 +14,7 @@
 
 #include <windows.h>
 
+#include "BenchClock.h"
 #include "Handle.h"
 #include "KrxUsbCodes.h"
 #include "KrxUsbDriver.h"
@@ -23,13 +24,7 @@
 
 namespace
 {
-double now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
+using bench::now;
 
 template <class Request>
 double timed(unsigned long count, Request request)

@@ -10,19 +10,14 @@
 #include <cstdlib>
 #include <string>
 
+#include "../BenchClock.h"
 #include "Exception.h"
 #include "IntelHexData.h"
 #include "resource.h"
 
 namespace
 {
-double now()
-{
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return double(counter.QuadPart) / double(frequency.QuadPart);
-}
+using bench::now;
 
 std::string record(unsigned int address, unsigned int type, unsigned char const* bytes,
                    unsigned int count)
