@@ -1,6 +1,7 @@
-// The real program's start, its main window and its real pages in turn. Which tabs come when and
-// in which order pages go and come (tests/gui/MainDialogTest.cpp), and what the pages do
-// (tests/app, tests/gui/TerminalPageTest.cpp), are tested in-process.
+// The real service program: its start, its main window and its real pages in turn, the version it
+// carries, and the update its Info page starts at once for a device in emergency mode. Which tabs
+// come when and in which order pages go and come (tests/gui/MainDialogTest.cpp), and what the
+// pages do (tests/app, tests/gui/TerminalPageTest.cpp), are tested in-process.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -118,4 +119,27 @@ TEST(ProgramVersionTest, VersionResourceMatchesTheVersionText)
     ASSERT_TRUE(
         VerQueryValueA(info.data(), "\\StringFileInfo\\040704e4\\FileVersion", &value, &size));
     EXPECT_STREQ(KRX_VERSION, static_cast<char const*>(value));
+}
+
+// On a command station in emergency mode the Info page runs the update of the built-in image at
+// once, and the program goes on once the dialog is closed. The screenshot "progress-dialog-end" is
+// kept among the artefacts.
+TEST(UpdateE2E, EmergencyDeviceIsUpdatedFromTheInfoPageAtStart)
+{
+    SimClient::resetAll();
+    SimClient::vlxAdd(1);
+    SimClient::krxAdd(1);
+    SimClient::vlxSetVersion(1, 1, 5, 1);
+    KrxApp app;
+    ASSERT_TRUE(app.start(""));
+    HWND offer = app.waitDialog("Notfallbetrieb", 20000);
+    ASSERT_TRUE(KrxApp::press(GetDlgItem(offer, IDOK))) << "no box \"Notfallbetrieb\"";
+    HWND dialog = app.waitDialog("Firmwareupdate", 20000, IDC_PROGRESS_BAR);
+    ASSERT_NE(nullptr, dialog);
+    HWND ok = GetDlgItem(dialog, IDOK);
+    ASSERT_TRUE(waitUntil([&] { return IsWindowEnabled(ok) != 0; }, 120000));
+    EXPECT_NE("", app.screenshot(dialog, "progress-dialog-end"));
+    KrxApp::press(ok);
+    EXPECT_NE(nullptr, app.waitPage(IDC_KRX_DRIVER_TEXT, 20000));
+    EXPECT_EQ(0, app.close()) << "the program did not end when its main window was closed";
 }
