@@ -55,6 +55,7 @@ inline double bareRequests(Payloads const& payloads)
     CloseHandle(device);
     return elapsed;
 }
+
 // Sets the simulated devices up, then runs the rounds: each times a run (timedRun gives its
 // seconds, below 0 when it did not run, and fills in the run's firmware payloads), sends the same
 // payloads bare and prints the ratio of the run, less the update's fixed 2000 ms pause after the

@@ -8,7 +8,6 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-
 #include "BareFirmwareRequests.h"
 #include "SimClient.h"
 #include "KrxApp.h"

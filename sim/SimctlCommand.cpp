@@ -542,8 +542,7 @@ void printDevices(const char* name, std::vector<unsigned> const& devices, std::s
 
 } // namespace
 
-int runSimctlCommand(std::vector<std::string> const& arguments, std::string& out,
-                     std::string& err)
+int runSimctlCommand(std::vector<std::string> const& arguments, std::string& out, std::string& err)
 {
     Args args(arguments);
     try {

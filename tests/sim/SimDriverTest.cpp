@@ -106,9 +106,10 @@ TEST_F(SimctlTest, WrongCommandLinesPrintUsageAndExitWithTwo)
 TEST_F(SimctlTest, AddFailAndLogDoWhatTheySay)
 {
     std::string output;
-    ASSERT_EQ(0, simctl("vlx add 250 --version 2.07 --mode emergency --serial 0x010203 "
-                        "--text Treiber\\x21",
-                        output))
+    ASSERT_EQ(0,
+              simctl("vlx add 250 --version 2.07 --mode emergency --serial 0x010203 "
+                     "--text Treiber\\x21",
+                     output))
         << output;
     SimState s = SimClient::vlxState(250);
     EXPECT_EQ((std::vector<int>{2, 7, 1, 1, 2, 3}),
